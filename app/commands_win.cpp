@@ -1,0 +1,185 @@
+// The main window's command table: what each command does and when it is
+// enabled or checked. Commands the main window does not handle go to the
+// active pane.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/appstate_win.h"
+#include "app/help_win.h"
+#include "app/mainframe_win.h"
+#include "app/msgbox_win.h"
+#include "app/statusbar_win.h"
+#include "profiles/current_win.h"
+#include "profiles/profilestore_win.h"
+#include "res/resource.h"
+
+namespace {
+bool Connected() { return gApp.openConnections > 0; }
+
+void FocusOtherPane() {
+  HWND other = gApp.activePane == gApp.localPane ? gApp.serverPane : gApp.localPane;
+  if (other) SetFocus(other);
+}
+
+void SelectProfileByIndex(size_t index, bool connect) {
+  std::vector<std::string> names = EnumerateProfiles();
+  if (index >= names.size()) return;
+  if (SetCurrentProfile(names[index].c_str()) && connect) ConnectCurrentProfile(gApp.mainWindow);
+}
+
+void ShowAbout(HWND window) {
+  std::string text = LoadResString(CMD_ABOUT);
+  size_t cut = text.find('\n');
+  ShowMessageText(window, (std::string(kAppTitle) + " 0.1\n\n" + text.substr(0, cut)).c_str(),
+                  MB_OK | MB_ICONINFORMATION);
+}
+}  // namespace
+
+void ConnectCurrentProfile(HWND owner) {
+  if (!PrepareConnectPassword(owner)) return;
+  // The transfer engine takes over from here: it starts the workers and
+  // connects them with the session password.
+}
+
+void OnMainCommand(HWND window, WORD id, WORD notifyCode, HWND control) {
+  if (id >= CMD_PROFILE_CONNECT_FIRST && id < CMD_PROFILE_SELECT_FIRST)
+    return SelectProfileByIndex(id - CMD_PROFILE_CONNECT_FIRST, true);
+  if (id >= CMD_PROFILE_SELECT_FIRST && id < CMD_TOOL_FIRST)
+    return SelectProfileByIndex(id - CMD_PROFILE_SELECT_FIRST, false);
+
+  switch (id) {
+    case CMD_CONNECT:
+      return ConnectCurrentProfile(window);
+    case CMD_MODE_AUTO:
+    case CMD_MODE_ASCII:
+    case CMD_MODE_BINARY:
+      gApp.transferMode = id - CMD_MODE_AUTO;
+      return;
+    case CMD_EXIT:
+      return CloseMainWindow();
+    case CMD_TOGGLE_BARS:
+      if (gApp.rebar) {
+        DestroyBars();
+      } else {
+        CreateBars(window);
+      }
+      return LayoutMainWindow();
+    case CMD_TOGGLE_STATUSBAR:
+      if (gApp.statusBar) DestroyStatusBar();
+      else CreateStatusBar(window);
+      return LayoutMainWindow();
+    case CMD_SHOW_PROGRESS:
+    case CMD_PROGRESS_LIST:
+      if (gApp.progressWindow) {
+        ShowWindow(gApp.progressWindow, SW_SHOW);
+        SetForegroundWindow(gApp.progressWindow);
+      }
+      return;
+    case CMD_FOCUS_LIST:
+    case CMD_FOCUS_TREE:
+      if (!gApp.activePane || !SendMessageA(gApp.activePane, WM_COMMAND, id, 0)) FocusOtherPane();
+      return;
+    case CMD_OTHER_PANE:
+      return FocusOtherPane();
+    case CMD_SPLITTER_RIGHT:
+      return SetSplitter(gApp.splitter + 2);
+    case CMD_SPLITTER_LEFT:
+      return SetSplitter(gApp.splitter - 2);
+    case CMD_SYNC_BROWSING:
+      gApp.syncBrowsing = !gApp.syncBrowsing;
+      return;
+    case CMD_HELP_CONTENTS:
+      return ShowHelpTopic(1000);
+    case CMD_HELP_TOPIC:
+      return ShowHelpTopic(1022);
+    case CMD_WEB_PAGE: {
+      std::string address = LoadResString(IDS_WEB_PAGE);
+      if (!address.empty()) ShellExecuteA(window, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+      return;
+    }
+    case CMD_ABOUT:
+      return ShowAbout(window);
+    case CMD_DISCONNECT:
+    case CMD_SYNCHRONIZE:
+    case CMD_WIZARD:
+    case CMD_TOGGLE_TOOLS_BAND:
+    case CMD_TOGGLE_BAND_TITLES:
+    case CMD_TOGGLE_LOCK_BANDS:
+    case CMD_PROFILE_PROPERTIES:
+    case CMD_EDIT_ALL_PROFILES:
+    case CMD_SITE_MANAGER:
+    case CMD_CUSTOMIZE:
+    case CMD_CUSTOMIZE_BAR:
+    case CMD_IMPORT_EXPORT:
+    case CMD_EXTERNAL_TOOLS:
+    case CMD_KEYBOARD_MAP:
+    case CMD_TOGGLE_FILTER_BAND:
+    case CMD_FOCUS_FILTER:
+    case CMD_DROP_FILTER:
+    case CMD_LEAVE_FILTER:
+    case CMD_TOGGLE_QUICK_BAND:
+    case CMD_FOCUS_QUICK:
+      // Main-window commands whose dialogs and bars are added with their
+      // own subsystems; routed here so they never reach a pane.
+      return;
+  }
+  if (gApp.activePane) SendMessageA(gApp.activePane, WM_COMMAND, MAKEWPARAM(id, notifyCode),
+                                    reinterpret_cast<LPARAM>(control));
+}
+
+void GetCommandState(WORD id, bool& enabled, bool& checked) {
+  enabled = true;
+  checked = false;
+  switch (id) {
+    case CMD_DISCONNECT:
+    case CMD_SYNCHRONIZE:
+      enabled = Connected();
+      break;
+    case CMD_MODE_AUTO:
+    case CMD_MODE_ASCII:
+    case CMD_MODE_BINARY:
+      checked = gApp.transferMode == id - CMD_MODE_AUTO;
+      break;
+    case CMD_TOGGLE_BARS:
+      checked = gApp.rebar != nullptr;
+      break;
+    case CMD_TOGGLE_STATUSBAR:
+      checked = gApp.statusBar != nullptr;
+      break;
+    case CMD_TOGGLE_BAND_TITLES:
+    case CMD_CUSTOMIZE_BAR:
+      enabled = gApp.rebar != nullptr;
+      break;
+    case CMD_PROFILE_PROPERTIES:
+      enabled = gCurrent.name[0] != '\0';
+      break;
+    case CMD_SYNC_BROWSING:
+      checked = gApp.syncBrowsing;
+      break;
+    case CMD_UPLOAD:
+    case CMD_DOWNLOAD:
+    case CMD_EDIT:
+    case CMD_NEW_FOLDER:
+    case CMD_NEW_FILE:
+    case CMD_DELETE:
+    case CMD_DELETE_PERMANENT:
+    case CMD_RENAME:
+    case CMD_PROPERTIES:
+    case CMD_CUT:
+    case CMD_COPY:
+    case CMD_PASTE:
+    case CMD_COPY_LISTING:
+    case CMD_COPY_TO:
+    case CMD_MOVE_TO:
+    case CMD_SELECT_ALL:
+    case CMD_INVERT_SELECTION:
+    case CMD_BACK:
+    case CMD_FORWARD:
+    case CMD_HOME:
+    case CMD_UP:
+    case CMD_OPEN:
+      // Pane commands: nothing to act on until the panes list entries.
+      enabled = false;
+      break;
+  }
+}

@@ -1,0 +1,14 @@
+// Help through HTML Help: the library is located through the registry and
+// loaded on first use; when it cannot be had, help stays silent.
+#ifndef VORTO_APP_HELP_WIN_H
+#define VORTO_APP_HELP_WIN_H
+
+#include <windows.h>
+
+void ShowHelpTopic(DWORD topic);
+// Context help of a dialog: `table` holds (control id, topic) pairs and
+// ends with a zero control id.
+void ShowDialogContextHelp(HWND dialog, const HELPINFO* info, const DWORD* table);
+void UnloadHelp();
+
+#endif

@@ -1,0 +1,5 @@
+#include <windows.h>
+
+#include "app/startup_win.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCmd) { return RunVorto(instance, showCmd); }

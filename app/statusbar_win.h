@@ -1,0 +1,25 @@
+// The status bar (id 272) and the bar area (rebar, id 273) of the main
+// window. The bands and the status parts grow with the bars themselves.
+#ifndef VORTO_APP_STATUSBAR_WIN_H
+#define VORTO_APP_STATUSBAR_WIN_H
+
+#include <windows.h>
+
+void CreateStatusBar(HWND parent);
+void DestroyStatusBar();
+void LayoutStatusBar();
+void ShowConnectionCount(int count);
+void ShowSecureIndicator(bool secure);
+void ClearStatusTexts();
+// Menu help: the status bar switches to one simple part while a menu is open.
+void ShowMenuHelp(const char* text);
+void EndMenuHelp();
+
+void CreateBars(HWND parent);
+void DestroyBars();
+void RebuildBars();
+// Quick connect from an address given on the command line; the bar that
+// takes it is part of the bar area.
+void ShowQuickConnect(const char* address);
+
+#endif

@@ -1,0 +1,95 @@
+#include "profiles/current_win.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/appstate_win.h"
+#include "app/libreg_win.h"
+#include "app/msgbox_win.h"
+#include "app/textbuf.h"
+#include "profiles/login_win.h"
+#include "profiles/profilestore_win.h"
+#include "res/resource.h"
+
+CurrentProfile gCurrent;
+
+bool IsQuickConnectCurrent() { return std::strcmp(gCurrent.name, kQuickConnectProfile) == 0; }
+
+void UpdateMainTitle() {
+  if (!gApp.mainWindow) return;
+  char title[400];
+  if (gCurrent.name[0])
+    snprintf(title, sizeof title, "%s - %s", gCurrent.name, kAppTitle);
+  else
+    snprintf(title, sizeof title, "%s", kAppTitle);
+  SetWindowTextA(gApp.mainWindow, title);
+}
+
+static void RefreshPane(HWND pane) {
+  if (pane) InvalidateRect(pane, nullptr, TRUE);
+}
+
+bool SetCurrentProfile(const char* name) {
+  if (gApp.runningJobs > 0) return false;
+  if (!name || !IsValidProfileName(name)) {
+    ShowMessage(nullptr, IDS_BAD_PROFILE_NAME, MB_OK | MB_ICONWARNING);
+    return false;
+  }
+  if (gApp.openConnections > 0) {
+    // The switch happens once the disconnect has finished; the engine's
+    // disconnect job carries the new name to the completion handler.
+    ShowMessage(nullptr, IDS_SWITCH_WHILE_CONNECTED, MB_YESNO | MB_ICONWARNING);
+    return false;
+  }
+  CopyText(gCurrent.name, name);
+  UpdateMainTitle();
+  HKEY common = OpenCommonKey(0);
+  RegWriteString(common, "CurrConfig", gCurrent.name);
+  if (common) RegCloseKey(common);
+  ApplyCurrentProfile(true);
+  RefreshPane(gApp.localPane);
+  RefreshPane(gApp.serverPane);
+  return true;
+}
+
+bool ApplyCurrentProfile(bool restoreFolders) {
+  int32_t oldZone = gCurrent.record.timeZone;
+  bool loaded = LoadProfile(gCurrent.name, gCurrent.record, gCurrent.lists);
+  if (restoreFolders) {
+    char folder[MAX_PATH] = {};
+    if (gCurrent.record.rememberLastFolders) {
+      HKEY key = OpenProfileKey(gCurrent.name, kKeyStartupRead);
+      RegReadString(key, "LastLocalDir", folder, sizeof folder, "");
+      if (key) RegCloseKey(key);
+    } else {
+      CopyText(folder, gCurrent.record.localFolder);
+    }
+    if (folder[0] && SetCurrentDirectoryA(folder)) RefreshPane(gApp.localPane);
+    gApp.transferMode = gCurrent.record.transferMode;
+  }
+  if (oldZone != gCurrent.record.timeZone) RefreshPane(gApp.serverPane);
+  gApp.syncBrowsing = gCurrent.record.syncBrowsing != 0;
+  return loaded;
+}
+
+bool PrepareConnectPassword(HWND owner) {
+  const ServerProfile& p = gCurrent.record;
+  if (!p.host[0]) {
+    ShowMessage(owner, IDS_NO_HOST, MB_OK | MB_ICONWARNING);
+    return false;
+  }
+  CopyText(gCurrent.sessionPassword, p.password);
+  bool needNothing = (p.anonymous && !p.sftp) || p.password[0] || (p.sftp && p.usePrivateKey && p.privateKeyFile[0]);
+  if (needNothing) return true;
+  return ShowLoginDialog(owner, 0) == IDOK;
+}
+
+uint64_t ServerTimeToUtc(uint64_t fileTime, int32_t timeZone) {
+  if (ServerTimeToUtcFixed(timeZone, fileTime)) return fileTime;
+  // Zone 0: the server's times are local times of this machine.
+  FILETIME local, utc;
+  local.dwLowDateTime = static_cast<DWORD>(fileTime);
+  local.dwHighDateTime = static_cast<DWORD>(fileTime >> 32);
+  if (!LocalFileTimeToFileTime(&local, &utc)) return fileTime;
+  return (static_cast<uint64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime;
+}

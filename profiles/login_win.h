@@ -1,0 +1,11 @@
+// The login dialog: asks for the user name and the password to send, at
+// connect time or when the server refused the login.
+#ifndef VORTO_PROFILES_LOGIN_WIN_H
+#define VORTO_PROFILES_LOGIN_WIN_H
+
+#include <windows.h>
+
+// `errorCode` 0 shows no error text. Returns IDOK or IDCANCEL.
+INT_PTR ShowLoginDialog(HWND owner, DWORD errorCode);
+
+#endif

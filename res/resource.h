@@ -1,0 +1,134 @@
+// Resource, command and control ids shared by vorto.exe and vortores.dll.
+// windres reads this file too, so it holds nothing but #define lines.
+#ifndef VORTO_RES_RESOURCE_H
+#define VORTO_RES_RESOURCE_H
+
+// Icons, bitmaps, menus, accelerators
+#define IDI_VORTO               107
+#define IDR_MAINMENU            109
+#define IDR_ACCEL               109
+#define IDM_CONTEXT_BARS        118
+#define IDB_TOOLBAR16           129
+
+// Dialog templates
+#define IDD_SYNC_REVIEW         135
+#define IDD_LOGIN               162
+
+// Login dialog controls
+#define IDC_LOGIN_ERROR         1001
+#define IDC_LOGIN_USER          1002
+#define IDC_LOGIN_PASSWORD      1003
+#define IDC_LOGIN_SAVE          1004
+
+// Synchronize review controls
+#define IDC_SYNC_LIST           1000
+#define IDC_SYNC_REMOVE         1006
+
+// Strings
+#define IDS_CONNECTION_LOST     105
+#define IDS_SWITCH_WHILE_CONNECTED 123
+#define IDS_DELETE_PROFILE_FAILED  152
+#define IDS_NO_HOST             153
+#define IDS_SYNC_DELETE_FILE    262
+#define IDS_SYNC_CREATE_DIR     263
+#define IDS_SYNC_NEW_FILE       264
+#define IDS_SYNC_REPLACE_FILE   265
+#define IDS_SYNC_REMOVE_DIR     266
+#define IDS_WEB_PAGE            295
+#define IDS_BAD_PROFILE_NAME    296
+#define IDS_PROFILE_CONNECT     10240
+#define IDS_PROFILE_SELECT      11264
+#define IDS_CATEGORY_BASE       2624   // 2624..2629: command categories
+
+// Control ids of the main window's children
+#define IDC_LOCAL_PANE          256
+#define IDC_SERVER_PANE         257
+#define IDC_STATUSBAR           272
+#define IDC_REBAR               273
+#define IDC_TOOLS_BAND          274
+#define IDC_FILTER_BAND         275
+#define IDC_QUICK_BAND          276
+
+// Commands
+#define CMD_CONNECT             4096
+#define CMD_DISCONNECT          4097
+#define CMD_UPLOAD              4098
+#define CMD_DOWNLOAD            4099
+#define CMD_SYNCHRONIZE         4100
+#define CMD_MODE_AUTO           4101
+#define CMD_MODE_ASCII          4102
+#define CMD_MODE_BINARY         4103
+#define CMD_OPEN                4104
+#define CMD_EDIT                4105
+#define CMD_NEW_FOLDER          4106
+#define CMD_NEW_FILE            4107
+#define CMD_DELETE              4108
+#define CMD_DELETE_PERMANENT    4109
+#define CMD_RENAME              4110
+#define CMD_PROPERTIES          4111
+#define CMD_WIZARD              4112
+#define CMD_EXIT                4113
+#define CMD_CUT                 4115
+#define CMD_COPY                4116
+#define CMD_PASTE               4117
+#define CMD_COPY_LISTING        4118
+#define CMD_COPY_TO             4119
+#define CMD_MOVE_TO             4120
+#define CMD_SELECT_ALL          4121
+#define CMD_INVERT_SELECTION    4122
+#define CMD_TOGGLE_BARS         4124
+#define CMD_TOGGLE_STATUSBAR    4125
+#define CMD_TOGGLE_TOOLS_BAND   4126
+#define CMD_TOGGLE_BAND_TITLES  4127
+#define CMD_TOGGLE_LOCK_BANDS   4128
+#define CMD_SHOW_PROGRESS       4129
+#define CMD_PROGRESS_LIST       4130
+#define CMD_COLUMNS             4131
+#define CMD_BACK                4132
+#define CMD_FORWARD             4133
+#define CMD_HOME                4134
+#define CMD_UP                  4135
+#define CMD_REFRESH             4136
+#define CMD_DESKTOP             4137
+#define CMD_MY_DOCUMENTS        4138
+#define CMD_FOCUS_LIST          4139
+#define CMD_FOCUS_TREE          4140
+#define CMD_OTHER_PANE          4141
+#define CMD_SPLITTER_RIGHT      4142
+#define CMD_SPLITTER_LEFT       4143
+#define CMD_FOCUS_ADDRESS       4144
+#define CMD_PROFILE_PROPERTIES  4145
+#define CMD_EDIT_ALL_PROFILES   4146
+#define CMD_SITE_MANAGER        4147
+#define CMD_CUSTOMIZE           4148
+#define CMD_CUSTOMIZE_BAR       4149
+#define CMD_IMPORT_EXPORT       4150
+#define CMD_EXTERNAL_TOOLS      4151
+#define CMD_HELP_CONTENTS       4152
+#define CMD_HELP_TOPIC          4153
+#define CMD_WEB_PAGE            4154
+#define CMD_KEYBOARD_MAP        4155
+#define CMD_ABOUT               4156
+#define CMD_SYNC_BROWSING       4157
+#define CMD_TOGGLE_FILTER_BAND  4158
+#define CMD_FOCUS_FILTER        4159
+#define CMD_DROP_ADDRESS        4160
+#define CMD_DROP_FILTER         4161
+#define CMD_LEAVE_FILTER        4162
+#define CMD_TOGGLE_QUICK_BAND   4163
+#define CMD_FOCUS_QUICK         4164
+#define CMD_SAVE_LISTING        4165
+#define CMD_VIEW_ICONS          9216
+#define CMD_VIEW_LIST           9217
+#define CMD_VIEW_DETAILS        9218
+#define CMD_SORT_FIRST          9232
+#define CMD_COLUMN_FIRST        9248
+#define CMD_PROFILE_CONNECT_FIRST 10240
+#define CMD_PROFILE_SELECT_FIRST  11264
+#define CMD_TOOL_FIRST          12288
+
+// Popups of the main menu whose items are rebuilt each time they open
+#define IDM_CONNECT_PROFILES    200
+#define IDM_SELECT_PROFILES     201
+
+#endif

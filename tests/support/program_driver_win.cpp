@@ -1,0 +1,79 @@
+#include "support/program_driver_win.h"
+
+#include <cstring>
+
+std::string ProgramPath() {
+  char path[MAX_PATH];
+  DWORD n = GetEnvironmentVariableA("VORTO_EXE", path, sizeof path);
+  if (n > 0 && n < sizeof path) return path;
+  n = GetModuleFileNameA(nullptr, path, sizeof path);
+  char* slash = std::strrchr(path, '\\');
+  if (!slash) return "vorto.exe";
+  std::strcpy(slash + 1, "vorto.exe");
+  return path;
+}
+
+namespace {
+struct FindData {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK FindMainWindow(HWND window, LPARAM param) {
+  auto* data = reinterpret_cast<FindData*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if (pid == data->processId && std::strcmp(cls, "VortoMainFrame") == 0) {
+    data->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+
+bool StartProgram(const std::string& arguments, RunningProgram& program, DWORD timeoutMs) {
+  std::string exe = ProgramPath();
+  std::string commandLine = "\"" + exe + "\" " + arguments;
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &program.process))
+    return false;
+  FindData data = {program.process.dwProcessId, nullptr};
+  bool shown = WaitUntil(
+      [&] {
+        data.found = nullptr;
+        EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&data));
+        return data.found && IsWindowVisible(data.found);
+      },
+      timeoutMs);
+  program.mainWindow = data.found;
+  return shown;
+}
+
+bool WaitForExit(RunningProgram& program, DWORD timeoutMs) {
+  if (!program.process.hProcess) return true;
+  bool ended = WaitForSingleObject(program.process.hProcess, timeoutMs) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(program.process.hProcess, 1);
+  WaitForSingleObject(program.process.hProcess, 5000);
+  CloseHandle(program.process.hProcess);
+  CloseHandle(program.process.hThread);
+  program.process = {};
+  return ended;
+}
+
+void KillProgram(RunningProgram& program) {
+  if (!program.process.hProcess) return;
+  TerminateProcess(program.process.hProcess, 1);
+  WaitForExit(program, 5000);
+}
+
+std::string WindowText(HWND window) {
+  char text[512] = {};
+  // WM_GETTEXT crosses processes for window captions.
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                      nullptr);
+  return text;
+}

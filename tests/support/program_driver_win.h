@@ -1,0 +1,38 @@
+// Starts vorto.exe as a user would and finds its main window, so tests and
+// the start-up benchmark can drive the real program by window messages.
+#ifndef VORTO_TESTS_PROGRAM_DRIVER_WIN_H
+#define VORTO_TESTS_PROGRAM_DRIVER_WIN_H
+
+#include <windows.h>
+
+#include <string>
+
+struct RunningProgram {
+  PROCESS_INFORMATION process = {};
+  HWND mainWindow = nullptr;
+};
+
+// Path of vorto.exe: the VORTO_EXE environment variable, else beside the
+// running test program.
+std::string ProgramPath();
+
+// Starts the program with `arguments` and waits up to `timeoutMs` for its
+// visible main window. False when it did not appear.
+bool StartProgram(const std::string& arguments, RunningProgram& program, DWORD timeoutMs = 20000);
+// Waits for the process to end; kills it after `timeoutMs`. True when it
+// ended by itself.
+bool WaitForExit(RunningProgram& program, DWORD timeoutMs = 10000);
+void KillProgram(RunningProgram& program);
+
+std::string WindowText(HWND window);
+// Waits until `predicate` holds, pumping nothing; polls every 20 ms.
+template <typename F> bool WaitUntil(F predicate, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (!predicate()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+#endif

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both trees and runs every test: the
+# portable core natively (ASan/UBSan), then the Windows tests through Wine
+# on a virtual display, in a fresh Wine prefix. Exits non-zero on any failure.
+set -uo pipefail
+source "$(dirname "$0")/lib/common.sh"
+
+install_packages || exit 1
+build_native || { echo "native build failed" >&2; exit 1; }
+build_windows || { echo "Windows build failed" >&2; exit 1; }
+
+status=0
+echo "== Portable core (native, sanitizers)"
+(cd "$ROOT/build/native" && ctest --output-on-failure -j"$(nproc)") || status=1
+
+prefix="$(mktemp -d /tmp/vorto-test-prefix.XXXXXX)"
+cleanup() { stop_wine; stop_xvfb; rm -rf "$prefix"; }
+trap cleanup EXIT
+start_xvfb || exit 1
+start_wine "$prefix"
+
+echo "== Windows layer and program (Wine)"
+# Tests that share the registry never run at the same time (resource lock).
+(cd "$ROOT/build/win" && ctest --output-on-failure -j"$(nproc)" --timeout 300) || status=1
+
+exit $status
