@@ -267,87 +267,115 @@ bool BnModMul(const Bignum& a, const Bignum& b, const Bignum& m, Bignum& out) {
 
 namespace {
 
-// Montgomery arithmetic modulo an odd m of n words, R = 2^(32n).
+// Montgomery arithmetic modulo an odd m of n limbs, R = 2^(limb bits * n).
+// The limbs are 64-bit where the compiler has a 128-bit product, else the
+// number's own 32-bit words.
+template <typename Limb, typename Wide>
 struct Montgomery {
-    Words m;
-    uint32_t m_inv;  // -m^-1 mod 2^32
+    static constexpr int kBits = 8 * sizeof(Limb);
+    std::vector<Limb> m;
+    Limb m_inv;  // -m^-1 mod 2^kBits
     size_t n;
 };
 
-Montgomery MontSetup(const Bignum& modulus) {
-    Montgomery mont;
-    mont.n = UsedWords(modulus.words);
-    mont.m.assign(modulus.words.begin(), modulus.words.begin() + mont.n);
-    uint32_t inv = 1;  // Newton iteration doubles the correct low bits each step
-    for (int i = 0; i < 5; ++i) inv *= 2 - mont.m[0] * inv;
-    mont.m_inv = uint32_t(0) - inv;
+template <typename Limb>
+std::vector<Limb> ToLimbs(const Words& w, size_t n) {
+    constexpr size_t kPer = sizeof(Limb) / 4;
+    std::vector<Limb> out(n, 0);
+    for (size_t i = 0; i < w.size() && i / kPer < n; ++i) out[i / kPer] |= Limb(w[i]) << (32 * (i % kPer));
+    return out;
+}
+
+template <typename Limb>
+Words FromLimbs(const std::vector<Limb>& limbs) {
+    constexpr size_t kPer = sizeof(Limb) / 4;
+    Words w(limbs.size() * kPer);
+    for (size_t i = 0; i < w.size(); ++i) w[i] = uint32_t(limbs[i / kPer] >> (32 * (i % kPer)));
+    return w;
+}
+
+template <typename Limb, typename Wide>
+Montgomery<Limb, Wide> MontSetup(const Bignum& modulus) {
+    Montgomery<Limb, Wide> mont;
+    size_t words = UsedWords(modulus.words);
+    mont.n = (words * 4 + sizeof(Limb) - 1) / sizeof(Limb);
+    mont.m = ToLimbs<Limb>(modulus.words, mont.n);
+    Limb inv = 1;  // Newton iteration doubles the correct low bits each step
+    for (int i = 0; i < 6; ++i) inv *= Limb(2) - mont.m[0] * inv;
+    mont.m_inv = Limb(0) - inv;
     return mont;
 }
 
 // out = a * b / R mod m, inputs below m. Word-serial with the final
 // subtraction done by mask, so the time does not depend on the values.
-void MontMul(const Montgomery& mont, const uint32_t* a, const uint32_t* b, uint32_t* out, Words& t) {
+template <typename Limb, typename Wide>
+void MontMul(const Montgomery<Limb, Wide>& mont, const Limb* a, const Limb* b, Limb* out, std::vector<Limb>& scratch) {
+    constexpr int kBits = Montgomery<Limb, Wide>::kBits;
     const size_t n = mont.n;
-    std::fill(t.begin(), t.end(), 0);
+    const Limb* m = mont.m.data();
+    const Limb m_inv = mont.m_inv;
+    Limb* t = scratch.data();
+    std::fill(scratch.begin(), scratch.end(), 0);
     for (size_t i = 0; i < n; ++i) {
-        uint64_t carry = 0;
+        const Limb bi = b[i];
+        Wide carry = 0;
         for (size_t j = 0; j < n; ++j) {
-            uint64_t s = uint64_t(t[j]) + uint64_t(a[j]) * b[i] + carry;
-            t[j] = uint32_t(s);
-            carry = s >> 32;
+            Wide s = Wide(t[j]) + Wide(a[j]) * bi + carry;
+            t[j] = Limb(s);
+            carry = s >> kBits;
         }
-        uint64_t s = uint64_t(t[n]) + carry;
-        t[n] = uint32_t(s);
-        t[n + 1] = uint32_t(s >> 32);
-        uint32_t factor = t[0] * mont.m_inv;
-        carry = (uint64_t(t[0]) + uint64_t(factor) * mont.m[0]) >> 32;
+        Wide s = Wide(t[n]) + carry;
+        t[n] = Limb(s);
+        Limb top = Limb(s >> kBits);
+        const Limb factor = t[0] * m_inv;
+        carry = (Wide(t[0]) + Wide(factor) * m[0]) >> kBits;
         for (size_t j = 1; j < n; ++j) {
-            s = uint64_t(t[j]) + uint64_t(factor) * mont.m[j] + carry;
-            t[j - 1] = uint32_t(s);
-            carry = s >> 32;
+            s = Wide(t[j]) + Wide(factor) * m[j] + carry;
+            t[j - 1] = Limb(s);
+            carry = s >> kBits;
         }
-        s = uint64_t(t[n]) + carry;
-        t[n - 1] = uint32_t(s);
-        t[n] = t[n + 1] + uint32_t(s >> 32);
+        s = Wide(t[n]) + carry;
+        t[n - 1] = Limb(s);
+        t[n] = top + Limb(s >> kBits);
     }
     // t < 2m: subtract m unless that borrows.
-    uint64_t borrow = 0;
+    Limb borrow = 0;
     for (size_t j = 0; j < n; ++j) {
-        uint64_t d = uint64_t(t[j]) - mont.m[j] - borrow;
-        out[j] = uint32_t(d);
-        borrow = (d >> 63) & 1;
+        Wide d = Wide(t[j]) - m[j] - borrow;
+        out[j] = Limb(d);
+        borrow = Limb(d >> (2 * kBits - 1)) & 1;
     }
-    uint32_t keep_t = uint32_t(0) - uint32_t(borrow > t[n]);  // all ones when t < m
+    Limb keep_t = Limb(0) - Limb(borrow > t[n]);  // all ones when t < m
     for (size_t j = 0; j < n; ++j) out[j] = (t[j] & keep_t) | (out[j] & ~keep_t);
 }
 
+template <typename Limb, typename Wide>
 bool ModPowOdd(const Bignum& base, const Bignum& exp, const Bignum& modulus, Bignum& out) {
-    Montgomery mont = MontSetup(modulus);
+    auto mont = MontSetup<Limb, Wide>(modulus);
     const size_t n = mont.n;
     // R mod m and base * R mod m by plain division; this happens once.
-    Words r_words(n + 1, 0);
-    r_words[n] = 1;
+    const size_t r_words = n * sizeof(Limb) / 4;
+    Words r(r_words + 1, 0);
+    r[r_words] = 1;
     Bignum one_mont, base_mont, reduced;
-    BnMod(Bignum{r_words}, modulus, one_mont);
+    BnMod(Bignum{r}, modulus, one_mont);
     BnMod(base, modulus, reduced);
-    Words shifted(n, 0);
+    Words shifted(r_words, 0);
     shifted.insert(shifted.end(), reduced.words.begin(), reduced.words.end());
     BnMod(Bignum{shifted}, modulus, base_mont);
-    one_mont.words.resize(n, 0);
-    base_mont.words.resize(n, 0);
 
     constexpr int kWindow = 4;
-    std::vector<Words> table(1 << kWindow, Words(n));
-    table[0] = one_mont.words;
-    table[1] = base_mont.words;
-    Words scratch(n + 2);
+    std::vector<std::vector<Limb>> table(1 << kWindow, std::vector<Limb>(n));
+    table[0] = ToLimbs<Limb>(one_mont.words, n);
+    table[1] = ToLimbs<Limb>(base_mont.words, n);
+    std::vector<Limb> scratch(n + 2);
     for (size_t i = 2; i < table.size(); ++i)
-        MontMul(mont, table[i - 1].data(), base_mont.words.data(), table[i].data(), scratch);
+        MontMul(mont, table[i - 1].data(), table[1].data(), table[i].data(), scratch);
 
     // Every window costs the same: four squarings, a scan of the whole table
     // and one multiplication, also for a zero window. The exponent's word
     // count is public; its bits are not.
-    Words acc = one_mont.words, picked(n), tmp(n);
+    std::vector<Limb> acc = table[0], picked(n), tmp(n);
     size_t exp_bits = 32 * exp.words.size();
     size_t windows = (exp_bits + kWindow - 1) / kWindow;
     for (size_t w = windows; w-- > 0;) {
@@ -360,16 +388,16 @@ bool ModPowOdd(const Bignum& base, const Bignum& exp, const Bignum& modulus, Big
         std::fill(picked.begin(), picked.end(), 0);
         for (uint32_t e = 0; e < table.size(); ++e) {
             uint32_t diff = e ^ index;
-            uint32_t mask = uint32_t(0) - (((diff | (0u - diff)) >> 31) ^ 1);  // all ones when equal
+            Limb mask = Limb(0) - Limb(((diff | (0u - diff)) >> 31) ^ 1);  // all ones when equal
             for (size_t j = 0; j < n; ++j) picked[j] |= table[e][j] & mask;
         }
         MontMul(mont, acc.data(), picked.data(), tmp.data(), scratch);
         acc.swap(tmp);
     }
-    Words one(n, 0);
+    std::vector<Limb> one(n, 0);
     one[0] = 1;
     MontMul(mont, acc.data(), one.data(), tmp.data(), scratch);
-    out = Trimmed(std::move(tmp));
+    out = Trimmed(FromLimbs(tmp));
     return true;
 }
 
@@ -381,7 +409,13 @@ bool BnModPow(const Bignum& base, const Bignum& exp, const Bignum& m, Bignum& ou
         out = Bignum{};
         return true;
     }
-    if (m.words[0] & 1) return ModPowOdd(base, exp, m, out);
+    if (m.words[0] & 1) {
+#ifdef __SIZEOF_INT128__
+        return ModPowOdd<uint64_t, unsigned __int128>(base, exp, m, out);
+#else
+        return ModPowOdd<uint32_t, uint64_t>(base, exp, m, out);
+#endif
+    }
     // Even moduli occur in no protocol use; plain square and multiply.
     Bignum result = BnFromUint(1), b;
     BnMod(base, m, b);

@@ -4,39 +4,42 @@
 
 namespace vorto::crypto {
 
+namespace {
+
+// One round: the schedule lives in a 16-word ring, and the four round
+// functions each get a loop of their own so the compiler can unroll them.
+#define SHA1_ROUND(F, K, i)                                                                     \
+    do {                                                                                        \
+        if ((i) >= 16)                                                                          \
+            w[(i) & 15] = Rotl32(w[((i) + 13) & 15] ^ w[((i) + 8) & 15] ^ w[((i) + 2) & 15] ^ \
+                                     w[(i) & 15],                                               \
+                                 1);                                                            \
+        uint32_t t = Rotl32(a, 5) + (F) + e + (K) + w[(i) & 15];                                \
+        e = d;                                                                                  \
+        d = c;                                                                                  \
+        c = Rotl32(b, 30);                                                                      \
+        b = a;                                                                                  \
+        a = t;                                                                                  \
+    } while (0)
+
+}  // namespace
+
 void Sha1Compress(uint32_t state[5], const uint8_t block[64]) {
-    uint32_t w[80];
+    uint32_t w[16];
     for (int i = 0; i < 16; ++i) w[i] = LoadBe32(block + 4 * i);
-    for (int i = 16; i < 80; ++i) w[i] = Rotl32(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
-    for (int i = 0; i < 80; ++i) {
-        uint32_t f, k;
-        if (i < 20) {
-            f = (b & c) | (~b & d);
-            k = 0x5a827999;
-        } else if (i < 40) {
-            f = b ^ c ^ d;
-            k = 0x6ed9eba1;
-        } else if (i < 60) {
-            f = (b & c) | (b & d) | (c & d);
-            k = 0x8f1bbcdc;
-        } else {
-            f = b ^ c ^ d;
-            k = 0xca62c1d6;
-        }
-        uint32_t t = Rotl32(a, 5) + f + e + k + w[i];
-        e = d;
-        d = c;
-        c = Rotl32(b, 30);
-        b = a;
-        a = t;
-    }
+    for (int i = 0; i < 20; ++i) SHA1_ROUND(d ^ (b & (c ^ d)), 0x5a827999u, i);
+    for (int i = 20; i < 40; ++i) SHA1_ROUND(b ^ c ^ d, 0x6ed9eba1u, i);
+    for (int i = 40; i < 60; ++i) SHA1_ROUND((b & c) | (d & (b | c)), 0x8f1bbcdcu, i);
+    for (int i = 60; i < 80; ++i) SHA1_ROUND(b ^ c ^ d, 0xca62c1d6u, i);
     state[0] += a;
     state[1] += b;
     state[2] += c;
     state[3] += d;
     state[4] += e;
 }
+
+#undef SHA1_ROUND
 
 void Sha1CompressBytes(uint8_t digest[kSha1Length], const uint8_t block[64]) {
     uint32_t state[5];
