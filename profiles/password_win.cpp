@@ -49,9 +49,7 @@ bool ProtectPassword(const char* plain, DWORD length, DWORD capacity, std::vecto
   // A session key of the base provider carries a salt that the importing
   // side does not get; Windows leaves it zero, so make sure it is.
   BYTE zeroSalt[16] = {};
-  CRYPT_DATA_BLOB saltBlob = {0, zeroSalt};
-  if (!CryptSetKeyParam(session.handle, KP_SALT_EX, reinterpret_cast<BYTE*>(&saltBlob), 0))
-    CryptSetKeyParam(session.handle, KP_SALT, zeroSalt, 0);
+  if (!CryptSetKeyParam(session.handle, KP_SALT, zeroSalt, 0)) return false;
 
   DWORD blobLength = 0;
   if (!CryptExportKey(session.handle, exchange.handle, SIMPLEBLOB, 0, nullptr, &blobLength)) return false;
@@ -93,11 +91,20 @@ bool UnprotectPassword(BYTE* data, DWORD length, DWORD* plainLength) {
     prov.handle = 0;
     return false;
   }
-  Key session;
-  if (!CryptImportKey(prov.handle, data + 4, blobLength, 0, 0, &session.handle)) {
+  // The container's key-exchange key unwraps the session key. Some
+  // CryptoAPI implementations want it named rather than implied by 0.
+  Key exchange, session;
+  if (!CryptGetUserKey(prov.handle, AT_KEYEXCHANGE, &exchange.handle)) exchange.handle = 0;
+  if (!CryptImportKey(prov.handle, data + 4, blobLength, exchange.handle, 0, &session.handle)) {
     session.handle = 0;
-    return false;
+    if (!exchange.handle || !CryptImportKey(prov.handle, data + 4, blobLength, 0, 0, &session.handle)) {
+      session.handle = 0;
+      return false;
+    }
   }
+  // Both sides use a zero salt; an imported key may come without one.
+  BYTE zeroSalt[16] = {};
+  CryptSetKeyParam(session.handle, KP_SALT, zeroSalt, 0);
   BYTE* cipher = data + 4 + blobLength;
   DWORD n = cipherLength;
   if (!CryptDecrypt(session.handle, 0, TRUE, 0, cipher, &n) || n == 0 || n > cipherLength) return false;

@@ -1,0 +1,203 @@
+// Starts the real vorto.exe and drives its main window by messages, the
+// way a user's clicks and keys reach it.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/libreg_win.h"
+#include "app/windowinfo.h"
+#include "profiles/profilestore_win.h"
+#include "res/resource.h"
+#include "support/program_driver_win.h"
+#include "support/registry_fixture_win.h"
+
+namespace {
+class MainWindow : public RegistryTest {
+ protected:
+  void TearDown() override {
+    KillProgram(program_);
+    RegistryTest::TearDown();
+  }
+
+  void Start(const std::string& args) { ASSERT_TRUE(StartProgram(args, program_)) << "main window did not appear"; }
+
+  void CloseAndWait() {
+    PostMessageA(program_.mainWindow, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitForExit(program_)) << "program did not end after WM_CLOSE";
+  }
+
+  HWND Pane(int id) { return GetDlgItem(program_.mainWindow, id); }
+
+  // Right edge of the local pane in the main window's client coordinates.
+  int LocalPaneRight() {
+    RECT rc;
+    GetWindowRect(Pane(IDC_LOCAL_PANE), &rc);
+    POINT pt = {rc.right, rc.top};
+    ScreenToClient(program_.mainWindow, &pt);
+    return pt.x;
+  }
+
+  int ClientWidth() {
+    RECT rc;
+    GetClientRect(program_.mainWindow, &rc);
+    return rc.right;
+  }
+
+  void DragSplitter(int from, int to) {
+    HWND w = program_.mainWindow;
+    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from, 200));
+    SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(static_cast<WORD>(to), 200));
+    SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(static_cast<WORD>(to), 200));
+  }
+
+  RunningProgram program_;
+};
+
+void SaveSite(const char* name) {
+  ServerProfile p;
+  SetDefaultProfile(p);
+  std::strcpy(p.host, "127.0.0.1");
+  p.anonymous = 1;
+  ProfileLists lists;
+  SetDefaultLists(lists);
+  ASSERT_TRUE(SaveProfile(name, p, lists));
+}
+
+void PutWindowInfo(const WindowInfo& info, DWORD size) {
+  auto bytes = EncodeWindowInfo(info);
+  std::vector<BYTE> data(bytes.begin(), bytes.end());
+  data.resize(size, 0);
+  PutRawValue("Common", "WindowInfo", REG_BINARY, data.data(), size);
+}
+
+std::string CommonString(const char* name) {
+  HKEY key = OpenCommonKey(kKeyStartupRead);
+  char text[MAX_PATH] = {};
+  RegReadString(key, name, text, sizeof text, "");
+  if (key) RegCloseKey(key);
+  return text;
+}
+}  // namespace
+
+TEST_F(MainWindow, NamedProfileBecomesCurrentAndClosingSavesState) {
+  SaveSite("site1");
+  Start("/C site1");
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(program_.mainWindow) == "site1 - Vorto"; }, 5000))
+      << WindowText(program_.mainWindow);
+  char cls[64];
+  GetClassNameA(Pane(IDC_LOCAL_PANE), cls, sizeof cls);
+  EXPECT_STREQ(cls, "VortoLocalFrame");
+  GetClassNameA(Pane(IDC_SERVER_PANE), cls, sizeof cls);
+  EXPECT_STREQ(cls, "VortoServerFrame");
+  EXPECT_NE(GetDlgItem(program_.mainWindow, IDC_STATUSBAR), nullptr);
+
+  int before = LocalPaneRight();
+  SendMessageA(program_.mainWindow, WM_COMMAND, CMD_SPLITTER_RIGHT, 0);
+  EXPECT_EQ(LocalPaneRight(), before + 2);
+  int splitter = LocalPaneRight() + 3;
+
+  CloseAndWait();
+  DWORD type;
+  std::vector<BYTE> stored;
+  ASSERT_TRUE(GetRawValue("Common", "WindowInfo", type, stored));
+  WindowInfo info;
+  ASSERT_TRUE(DecodeWindowInfo(stored.data(), stored.size(), info));
+  EXPECT_EQ(info.splitter, splitter);
+  EXPECT_GT(info.right, info.left);
+  EXPECT_FALSE(CommonString("LocalDir").empty());
+}
+
+TEST_F(MainWindow, StoredPlacementIsRestoredOnlyWhenTwentyFourBytes) {
+  WindowInfo info{40, 30, 840, 630, SW_SHOWNORMAL, 300};
+  PutWindowInfo(info, 24);
+  Start("");
+  RECT rc;
+  GetWindowRect(program_.mainWindow, &rc);
+  EXPECT_EQ(rc.left, 40);
+  EXPECT_EQ(rc.top, 30);
+  EXPECT_EQ(rc.right, 840);
+  EXPECT_EQ(rc.bottom, 630);
+  EXPECT_EQ(LocalPaneRight(), 300 - 3);
+  EXPECT_EQ(WindowText(program_.mainWindow), "Vorto");
+  CloseAndWait();
+
+  for (DWORD size : {23u, 25u}) {
+    PutWindowInfo(info, size);
+    Start("");
+    GetWindowRect(program_.mainWindow, &rc);
+    EXPECT_FALSE(rc.left == 40 && rc.right == 840) << size;
+    EXPECT_NE(LocalPaneRight(), 297) << size;
+    CloseAndWait();
+  }
+}
+
+TEST_F(MainWindow, SplitterIsClampedToTenPixelsFromEitherEdge) {
+  Start("");
+  int splitter = LocalPaneRight() + 3;
+  DragSplitter(splitter, 3);
+  EXPECT_EQ(LocalPaneRight(), 10 - 3);
+  DragSplitter(10, ClientWidth() - 2);
+  EXPECT_EQ(LocalPaneRight(), ClientWidth() - 10 - 3);
+  // A press away from the splitter does not move it.
+  DragSplitter(200, 400);
+  EXPECT_EQ(LocalPaneRight(), ClientWidth() - 10 - 3);
+  CloseAndWait();
+}
+
+TEST_F(MainWindow, LocalFolderIsRestoredAndSavedAtExit) {
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  std::string folder = std::string(temp) + "vorto-ui-folder";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  HKEY key = OpenCommonKey(0);
+  RegWriteString(key, "LocalDir", folder.c_str());
+  RegCloseKey(key);
+  Start("");
+  CloseAndWait();
+  EXPECT_EQ(CommonString("LocalDir"), folder);
+  RemoveDirectoryA(folder.c_str());
+}
+
+TEST_F(MainWindow, BrokenSettingsAndHostileArgumentsDoNotStopTheStart) {
+  PutRawValue("Common", "WindowInfo", REG_SZ, "not a placement", 16);
+  std::vector<BYTE> odd(601, 0xff);
+  PutRawValue("Common", "Accel", REG_BINARY, odd.data(), 601);
+  const BYTE tools[] = {0x00, 0x08, 0xff, 0x00, 0xff, 0xff, 0xff, 0x7f, 0xff, 0xff, 0xff, 0x7f};
+  PutRawValue("Common", "Tools", REG_BINARY, tools, sizeof tools);
+  const BYTE pikt[] = {0x00, 0x09, 0xff, 0x00, 0x05, 0x00, 0x00, 0x00, 0x01};
+  PutRawValue("Common", "PIKT", REG_BINARY, pikt, sizeof pikt);
+  std::string longDir(5000, 'd');
+  PutRawValue("Common", "LocalDir", REG_SZ, longDir.c_str(), static_cast<DWORD>(longDir.size() + 1));
+  PutRawValue("Common", "CurrConfig", REG_BINARY, odd.data(), 100);
+  PutRawValue("Common", "AutoShowProgress", REG_SZ, "x", 2);
+
+  Start("/c " + std::string(300, 'n') + " -? /unknown");
+  EXPECT_EQ(WindowText(program_.mainWindow), "Vorto");
+  CloseAndWait();
+
+  // A name with a backslash never turns into nested profile keys.
+  Start("/c outer\\inner");
+  Sleep(300);
+  EXPECT_FALSE(AppKeyExists("Config\\outer"));
+  KillProgram(program_);
+}
+
+TEST_F(MainWindow, CurrentProfileFromTheLastRunIsApplied) {
+  SaveSite("remembered");
+  HKEY key = OpenCommonKey(0);
+  RegWriteString(key, "CurrConfig", "remembered");
+  RegCloseKey(key);
+  Start("");
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(program_.mainWindow) == "remembered - Vorto"; }, 5000));
+  CloseAndWait();
+
+  // A current profile that no longer exists gives way to quick connect.
+  key = OpenCommonKey(0);
+  RegWriteString(key, "CurrConfig", "gone");
+  RegCloseKey(key);
+  Start("");
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(program_.mainWindow) == "Quick Connect - Vorto"; }, 5000))
+      << WindowText(program_.mainWindow);
+  CloseAndWait();
+}
