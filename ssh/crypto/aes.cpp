@@ -21,19 +21,25 @@ constexpr uint8_t GfMul(uint8_t a, uint8_t b) {
 }
 
 // The S-box of FIPS 197 section 5.1.1: multiplicative inverse in GF(2^8)
-// followed by the affine transformation.
+// followed by the affine transformation. Inverses come from powers of the
+// generator 3, which keeps the compile-time work small.
 constexpr std::array<uint8_t, 256> MakeSbox() {
+    std::array<uint8_t, 256> power{}, log{};
+    uint8_t x = 1;
+    for (int i = 0; i < 255; ++i) {
+        power[i] = x;
+        log[x] = uint8_t(i);
+        x = uint8_t(x ^ Xtime(x));  // x * 3
+    }
     std::array<uint8_t, 256> s{};
-    for (int x = 0; x < 256; ++x) {
-        uint8_t inv = 0;
-        for (int y = 1; y < 256 && x; ++y)
-            if (GfMul(uint8_t(x), uint8_t(y)) == 1) inv = uint8_t(y);
+    for (int v = 0; v < 256; ++v) {
+        uint8_t inv = v ? power[(255 - log[v]) % 255] : 0;
         uint8_t b = inv, r = 0x63;
         for (int i = 0; i < 5; ++i) {
             r ^= b;
             b = uint8_t((b << 1) | (b >> 7));
         }
-        s[x] = r;
+        s[v] = r;
     }
     return s;
 }
