@@ -18,6 +18,10 @@ struct Bignum {
     std::vector<uint32_t> words;
 };
 
+// The largest modulus accepted from a peer or a key file. Far beyond any
+// real key, it bounds the work a hostile peer can ask for.
+constexpr unsigned kMaxModulusBits = 16384;
+
 Bignum BnFromUint(uint64_t value);
 // A zero of a fixed size, so that bits up to `bits` - 1 can be set.
 Bignum BnZeroOfBits(unsigned bits);

@@ -15,8 +15,9 @@ struct DhContext {
 };
 
 void DhSetupGroup1(DhContext& dh);
-// False for a modulus that cannot be a safe prime group (even, or too small
-// to hold a secret) or a generator outside 1 < g < p - 1.
+// False for a modulus that cannot be a safe prime group (even, too small to
+// hold a secret, or beyond kMaxModulusBits) or a generator outside
+// 1 < g < p - 1.
 bool DhSetupGroup(DhContext& dh, const Bignum& p, const Bignum& g);
 // Draws x from `secret_bits` random bits; with 0 bits, or more than q has,
 // from random bytes masked to the size of q. Fewer than 2 bits are treated

@@ -23,7 +23,7 @@ bool GetName(WireReader& r) {
 // restricted, but every value must be in range so that no operation below
 // divides by zero or takes an inverse that does not exist.
 bool ParamsUsable(const DsaKey& k) {
-    if (!BnBit(k.p, 0) || BnBitCount(k.q) < 2 || BnCompare(k.q, k.p) >= 0) return false;
+    if (BnBitCount(k.p) > kMaxModulusBits || !BnBit(k.p, 0) || BnBitCount(k.q) < 2 || BnCompare(k.q, k.p) >= 0) return false;
     Bignum pm1, rem;
     BnSub(k.p, kOne, pm1);
     if (!BnMod(pm1, k.q, rem) || !BnIsZero(rem)) return false;

@@ -111,8 +111,12 @@ bool RsaFromPublicBlob(std::span<const uint8_t> blob, RsaKey& key) {
     WireReader r = WireReaderOf(blob);
     RsaKey k;
     if (!GetName(r, kName) || !WireGetMpint(r, k.exponent) || !WireGetMpint(r, k.modulus)) return false;
-    // A modulus must be odd and large enough to hold a signature.
-    if (BnBitCount(k.modulus) < 512 || !BnBit(k.modulus, 0) || BnIsZero(k.exponent)) return false;
+    // A modulus must be odd and large enough to hold a signature; sizes
+    // beyond the limit would only cost time.
+    unsigned bits = BnBitCount(k.modulus);
+    if (bits < 512 || bits > kMaxModulusBits || !BnBit(k.modulus, 0) || BnIsZero(k.exponent) ||
+        BnBitCount(k.exponent) > bits)
+        return false;
     key = std::move(k);
     return true;
 }
@@ -158,7 +162,8 @@ bool RsaFromBlobs(std::span<const uint8_t> public_blob, std::span<const uint8_t>
 bool RsaFromOpenSshPrivate(WireReader& r, RsaKey& key) {
     RsaKey k;
     if (!WireGetMpint(r, k.modulus) || !WireGetMpint(r, k.exponent) || !WireGetMpint(r, k.private_exponent) ||
-        !WireGetMpint(r, k.iqmp) || !WireGetMpint(r, k.p) || !WireGetMpint(r, k.q) || !RsaCheckPrivate(k))
+        !WireGetMpint(r, k.iqmp) || !WireGetMpint(r, k.p) || !WireGetMpint(r, k.q) ||
+        BnBitCount(k.modulus) > kMaxModulusBits || !RsaCheckPrivate(k))
         return false;
     key = std::move(k);
     return true;

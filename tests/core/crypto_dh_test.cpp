@@ -86,4 +86,8 @@ TEST(CryptoDh, RejectsDegenerateValues) {
     EXPECT_FALSE(DhSetupGroup(given, dh.p, BnFromUint(1)));
     EXPECT_FALSE(DhSetupGroup(given, dh.p, pm1));
     EXPECT_TRUE(DhSetupGroup(given, dh.p, BnFromUint(2)));
+    Bignum huge = BnZeroOfBits(kMaxModulusBits + 32);
+    BnSetBit(huge, kMaxModulusBits + 1, 1);
+    BnSetBit(huge, 0, 1);
+    EXPECT_FALSE(DhSetupGroup(given, huge, BnFromUint(2)));
 }

@@ -189,6 +189,11 @@ TEST(CryptoRsa, KeyRecordBlobsTextAndFingerprint) {
     EXPECT_EQ(alg->from_blobs(pub, RsaPrivateBlob(TestRsaKey(1024))), nullptr);
     EXPECT_EQ(alg->from_public_blob(Bytes(pub.begin(), pub.end() - 1)), nullptr);
     EXPECT_EQ(alg->public_blob_bits(DsaPublicBlob(TestDsaKey())), -1);
+    // A modulus beyond the size limit would only make verification slow.
+    RsaKey huge = key;
+    for (int i = 0; i < 8; ++i) huge.modulus = BnMul(huge.modulus, key.modulus);  // odd, 18432 bits
+    EXPECT_GT(BnBitCount(huge.modulus), kMaxModulusBits);
+    EXPECT_EQ(alg->from_public_blob(RsaPublicBlob(huge)), nullptr);
     alg->free_key(k);
     alg->free_key(pub_only);
     alg->free_key(again);
