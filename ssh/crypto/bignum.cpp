@@ -316,27 +316,24 @@ void MontMul(const Montgomery<Limb, Wide>& mont, const Limb* a, const Limb* b, L
     const Limb m_inv = mont.m_inv;
     Limb* t = scratch.data();
     std::fill(scratch.begin(), scratch.end(), 0);
+    // One pass per word of b: add a * b[i] and the multiple of m that clears
+    // the low word, shifting down by one word as it goes. t stays below 2m.
     for (size_t i = 0; i < n; ++i) {
         const Limb bi = b[i];
-        Wide carry = 0;
-        for (size_t j = 0; j < n; ++j) {
-            Wide s = Wide(t[j]) + Wide(a[j]) * bi + carry;
-            t[j] = Limb(s);
-            carry = s >> kBits;
-        }
-        Wide s = Wide(t[n]) + carry;
-        t[n] = Limb(s);
-        Limb top = Limb(s >> kBits);
-        const Limb factor = t[0] * m_inv;
-        carry = (Wide(t[0]) + Wide(factor) * m[0]) >> kBits;
+        Wide s = Wide(t[0]) + Wide(a[0]) * bi;
+        Wide carry_ab = s >> kBits;
+        const Limb factor = Limb(s) * m_inv;
+        Wide carry_m = (Wide(Limb(s)) + Wide(factor) * m[0]) >> kBits;
         for (size_t j = 1; j < n; ++j) {
-            s = Wide(t[j]) + Wide(factor) * m[j] + carry;
-            t[j - 1] = Limb(s);
-            carry = s >> kBits;
+            s = Wide(t[j]) + Wide(a[j]) * bi + carry_ab;
+            carry_ab = s >> kBits;
+            Wide r = Wide(Limb(s)) + Wide(factor) * m[j] + carry_m;
+            carry_m = r >> kBits;
+            t[j - 1] = Limb(r);
         }
-        s = Wide(t[n]) + carry;
+        s = Wide(t[n]) + carry_ab + carry_m;
         t[n - 1] = Limb(s);
-        t[n] = top + Limb(s >> kBits);
+        t[n] = Limb(s >> kBits);
     }
     // t < 2m: subtract m unless that borrows.
     Limb borrow = 0;

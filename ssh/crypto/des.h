@@ -41,7 +41,8 @@ void TripleDesCbcDecrypt(TripleDesCbc& ctx, uint8_t* data, size_t length);
 
 // SSH-1 inner CBC: encryption is CBC-encrypt with K1, CBC-decrypt with K2,
 // CBC-encrypt with K3, each stage with its own chaining value (all zero at
-// the start); decryption runs the stages backwards.
+// the start); decryption runs the stages backwards. SSH-1 key files use a
+// 16-byte key: pass it with its first 8 bytes repeated as K3.
 struct TripleDesSsh1 {
     DesCbc stages[3];
 };
