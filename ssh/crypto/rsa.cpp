@@ -188,12 +188,17 @@ bool RsaPublicOp(const RsaKey& key, const Bignum& input, Bignum& out) {
 }
 
 bool RsaPrivateOp(const RsaKey& key, const Bignum& input, Bignum& out) {
-    if (!RsaHasPrivate(key) || BnCompare(input, key.modulus) >= 0) return false;
+    // A modulus below 16 bits belongs to no real key, and leaves too few
+    // blinding values to draw from.
+    unsigned bits = BnBitCount(key.modulus);
+    if (!RsaHasPrivate(key) || bits < 16 || BnCompare(input, key.modulus) >= 0) return false;
     BlindingStream stream{key};
     BnPutMpint(stream.input_mpint, input);
-    unsigned bits = BnBitCount(key.modulus);
+    // Nearly every draw is accepted; the bound only stops a broken key
+    // (one whose modulus shares factors with most numbers) from looping.
     Bignum r, r_inverse;
-    while (true) {
+    for (int attempt = 0;; ++attempt) {
+        if (attempt == 1000) return false;
         r = BnZeroOfBits(bits);
         for (unsigned i = bits; i-- > 0;) BnSetBit(r, i, stream.NextBit());
         if (BnCompare(r, kOne) > 0 && BnCompare(r, key.modulus) < 0 && BnModInverse(r, key.modulus, r_inverse)) break;

@@ -70,6 +70,12 @@ TEST(CryptoRsa, PrivateOperationEqualsPlainExponentiation) {
     public_only.modulus = key.modulus;
     public_only.exponent = key.exponent;
     EXPECT_FALSE(RsaPrivateOp(public_only, BnFromUint(5), out));
+    // Degenerate moduli fail at once instead of searching for a blinding value.
+    RsaKey tiny = key;
+    for (uint64_t n : {1, 2, 3, 32767}) {
+        tiny.modulus = BnFromUint(n);
+        EXPECT_FALSE(RsaPrivateOp(tiny, Bignum{}, out)) << n;
+    }
 }
 
 // Without the padding option a signature loses its leading zero bytes; with
