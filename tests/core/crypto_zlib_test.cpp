@@ -128,6 +128,34 @@ TEST(CryptoZlib, ReferencePacketsDecompress) {
     }
 }
 
+// Compression as good as the reference's default level on text, within a
+// few percent: catches a matcher or code builder that silently got worse.
+TEST(CryptoZlib, RatioComparableToReference) {
+    std::string text;
+    for (int i = 0; i < 3000; ++i)
+        text += "-rw-r--r--  1 user" + std::to_string(i % 7) + " group  " + std::to_string(i * 7919 % 100000) +
+                " Dec  " + std::to_string(1 + i % 28) + " 12:" + std::to_string(10 + i % 50) + " file_" +
+                std::to_string(i) + ".txt\n";
+    Bytes all = FromText(text);
+    Compressor c;
+    size_t ours = 0;
+    std::string input;
+    for (size_t at = 0; at < all.size(); at += 4096) {
+        Bytes packet(all.begin() + at, all.begin() + std::min(all.size(), at + 4096));
+        ours += c.Packet(packet).size();
+        input += ToHex(packet) + "\n";
+    }
+    std::string out = RunPython(
+        "import sys, zlib\n"
+        "c = zlib.compressobj(6); n = 0\n"
+        "for line in sys.stdin:\n"
+        "    n += len(c.compress(bytes.fromhex(line.strip())) + c.flush(zlib.Z_SYNC_FLUSH))\n"
+        "print(n)\n",
+        input);
+    size_t reference = std::stoul(out);
+    EXPECT_LT(ours, reference * 105 / 100) << "ours " << ours << ", reference " << reference;
+}
+
 TEST(CryptoZlib, OwnRoundTripAcrossManyPackets) {
     std::mt19937 rng(1952);
     Compressor c;
