@@ -65,7 +65,11 @@ start_wine() {
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
-  wineserver -p >/dev/null 2>&1 &
+  wineserver -p >/dev/null 2>&1 </dev/null &
+  # The first program of a session brings up Wine's background services;
+  # start them here with no pipes attached, or a test runner that reads a
+  # program's output would wait for those long-lived processes too.
+  wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 stop_wine() {
