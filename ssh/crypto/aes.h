@@ -15,7 +15,7 @@ struct Aes {
     uint8_t iv[kAesBlock];
 };
 
-// `key_length` is 16, 24 or 32; false for anything else.
+// `key_length` is 16, 24 or 32; false for anything else. The IV becomes zero.
 bool AesSetKey(Aes& ctx, const uint8_t* key, size_t key_length);
 void AesSetIv(Aes& ctx, const uint8_t iv[kAesBlock]);
 void AesEncryptBlock(const Aes& ctx, const uint8_t in[kAesBlock], uint8_t out[kAesBlock]);

@@ -15,7 +15,7 @@ struct Blowfish {
     uint8_t iv[kBlowfishBlock];
 };
 
-// Keys of 1 to 56 bytes; false otherwise.
+// Keys of 1 to 56 bytes; false otherwise. The IV becomes zero.
 bool BlowfishSetKey(Blowfish& ctx, const uint8_t* key, size_t key_length);
 void BlowfishEncryptBlock(const Blowfish& ctx, uint32_t& left, uint32_t& right);
 void BlowfishDecryptBlock(const Blowfish& ctx, uint32_t& left, uint32_t& right);

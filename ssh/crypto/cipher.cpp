@@ -37,21 +37,32 @@ void SetIv(void* ctx, const uint8_t* iv) {
     std::memcpy(static_cast<T*>(ctx)->iv, iv, sizeof(static_cast<T*>(ctx)->iv));
 }
 
+// The key functions also reset the IV; the transport may set the IV first,
+// so the record keeps it across a new key.
+template <typename T, typename SetKey>
+void KeepingIv(void* ctx, SetKey set_key) {
+    T& c = *static_cast<T*>(ctx);
+    uint8_t iv[sizeof c.iv];
+    std::memcpy(iv, c.iv, sizeof iv);
+    set_key(c);
+    std::memcpy(c.iv, iv, sizeof iv);
+}
+
 template <size_t kKeyBytes>
 void AesKey(void* ctx, const uint8_t* key) {
-    AesSetKey(*static_cast<Aes*>(ctx), key, kKeyBytes);
+    KeepingIv<Aes>(ctx, [key](Aes& c) { AesSetKey(c, key, kKeyBytes); });
 }
 
 void BlowfishKey(void* ctx, const uint8_t* key) {
-    BlowfishSetKey(*static_cast<Blowfish*>(ctx), key, 16);
+    KeepingIv<Blowfish>(ctx, [key](Blowfish& c) { BlowfishSetKey(c, key, 16); });
 }
 
 void TripleDesKey(void* ctx, const uint8_t* key) {
-    TripleDesSetKey(*static_cast<TripleDesCbc*>(ctx), key);
+    KeepingIv<TripleDesCbc>(ctx, [key](TripleDesCbc& c) { TripleDesSetKey(c, key); });
 }
 
 void DesKeyOp(void* ctx, const uint8_t* key) {
-    DesCbcSetKey(*static_cast<DesCbc*>(ctx), key);
+    KeepingIv<DesCbc>(ctx, [key](DesCbc& c) { DesCbcSetKey(c, key); });
 }
 
 constexpr auto kAesEncrypt = Run<Aes, kAesBlock, AesCbcEncrypt>;

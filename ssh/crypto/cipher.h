@@ -11,6 +11,7 @@ namespace vorto::crypto {
 struct SshCipher {
     void* (*create)();  // null when out of memory
     void (*free)(void* ctx);
+    // The IV and the key may be set in either order.
     void (*set_iv)(void* ctx, const uint8_t* iv);    // block_size bytes
     void (*set_key)(void* ctx, const uint8_t* key);  // key_bits / 8 bytes (24 for triple DES)
     // In place, CBC chained across calls. False, with the data untouched,

@@ -23,6 +23,7 @@ struct DesCbc {
     uint8_t iv[kDesBlock];
 };
 
+// Both set the key and a zero IV.
 void DesCbcSetKey(DesCbc& ctx, const uint8_t key[8]);
 void DesCbcEncrypt(DesCbc& ctx, uint8_t* data, size_t length);
 void DesCbcDecrypt(DesCbc& ctx, uint8_t* data, size_t length);
@@ -33,6 +34,7 @@ struct TripleDesCbc {
     uint8_t iv[kDesBlock];
 };
 
+// Sets the three keys and a zero IV.
 void TripleDesSetKey(TripleDesCbc& ctx, const uint8_t key[24]);
 void TripleDesEncryptBlock(const TripleDesCbc& ctx, const uint8_t in[8], uint8_t out[8]);
 void TripleDesDecryptBlock(const TripleDesCbc& ctx, const uint8_t in[8], uint8_t out[8]);

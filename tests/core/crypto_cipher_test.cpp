@@ -175,6 +175,23 @@ TEST(CryptoCipher, Ssh1CiphersMatchReference) {
     EXPECT_EQ(Lines(out), got);
 }
 
+// The transport may hand over the IV before the key.
+TEST(CryptoCipher, IvSetBeforeKeyIsKept) {
+    std::mt19937 rng(38);
+    for (const SshCipher* c : {&kCipherAes128, &kCipherBlowfish, &kCipher3Des, &kCipherDes}) {
+        Bytes key = RandomBytes(rng, CipherKeyBytes(*c)), iv = RandomBytes(rng, c->block_size);
+        Bytes plain = RandomBytes(rng, 4 * c->block_size);
+        Bytes want = ThroughRecord(*c, key, iv, plain, plain.size()).encrypted;
+        void* ctx = c->create();
+        c->set_iv(ctx, iv.data());
+        c->set_key(ctx, key.data());
+        Bytes data = plain;
+        ASSERT_TRUE(c->encrypt(ctx, data.data(), data.size()));
+        EXPECT_EQ(data, want) << c->name;
+        c->free(ctx);
+    }
+}
+
 TEST(CryptoCipher, PartialBlocksAreRefusedUntouched) {
     Bytes key(32, 7), iv(16, 0), data(20, 0x55);
     void* ctx = kCipherAes256.create();
