@@ -2,7 +2,8 @@
 // 16 KiB buffers, and RSA-2048 signatures per second. Prints figures only;
 // compare them with `openssl speed` on the same machine.
 //
-// Usage: bench_crypto [path to tests/data/crypto/keys.txt]
+// Usage: bench_crypto [path to tests/data/crypto/keys.txt]; by default the
+// key file is looked up beside this source file.
 
 #include <algorithm>
 #include <chrono>
@@ -115,6 +116,10 @@ int main(int argc, char** argv) {
 #ifdef VORTO_TEST_DATA
     if (path.empty()) path = std::string(VORTO_TEST_DATA) + "/crypto/keys.txt";
 #endif
+    if (path.empty()) {  // beside this source: tests/bench/../data/crypto
+        std::string source = __FILE__;
+        path = source.substr(0, source.find_last_of("/\\") + 1) + "../data/crypto/keys.txt";
+    }
     RsaKey key;
     if (!LoadRsaKey(path, key)) {
         std::printf("rsa2048 sign: no key (pass the path of keys.txt)\n");
