@@ -47,6 +47,7 @@ struct AppState {
   HWND rebar = nullptr;
   HWND progressWindow = nullptr;
   HIMAGELIST toolbarImages = nullptr;
+  HIMAGELIST statusImages = nullptr;  // rows of the progress window: 1 error, 2 busy, 3 closed, 4 idle
   HIMAGELIST smallSystemImages = nullptr;
   HIMAGELIST largeSystemImages = nullptr;
   int folderIcon = 0;

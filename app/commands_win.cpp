@@ -9,6 +9,7 @@
 #include "app/mainframe_win.h"
 #include "app/msgbox_win.h"
 #include "app/statusbar_win.h"
+#include "engine/progress_win.h"
 #include "profiles/current_win.h"
 #include "profiles/profilestore_win.h"
 #include "res/resource.h"
@@ -69,12 +70,17 @@ void OnMainCommand(HWND window, WORD id, WORD notifyCode, HWND control) {
       else CreateStatusBar(window);
       return LayoutMainWindow();
     case CMD_SHOW_PROGRESS:
-    case CMD_PROGRESS_LIST:
       if (gApp.progressWindow) {
         ShowWindow(gApp.progressWindow, SW_SHOW);
         SetForegroundWindow(gApp.progressWindow);
       }
       return;
+    case CMD_PROGRESS_LIST:
+      return ShowProgressWorkerList();
+    case CMD_COPY_ERRORS:
+      return CopyErrorLines();
+    case CMD_CLEAR_ERRORS:
+      return ClearErrorLines();
     case CMD_FOCUS_LIST:
     case CMD_FOCUS_TREE:
       if (!gApp.activePane || !SendMessageA(gApp.activePane, WM_COMMAND, id, 0)) FocusOtherPane();

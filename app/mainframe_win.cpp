@@ -12,6 +12,7 @@
 #include "app/msgbox_win.h"
 #include "app/statusbar_win.h"
 #include "app/windowinfo.h"
+#include "engine/progress_win.h"
 #include "panes/panewindow_win.h"
 #include "profiles/current_win.h"
 #include "profiles/login_win.h"
@@ -79,6 +80,8 @@ bool OnCreate(HWND window) {
   InvalidateRect(gApp.localPane, nullptr, TRUE);
   SetFocus(gApp.activePane);
 
+  gApp.progressWindow = CreateProgressWindow(window);
+
   // The current profile: the one named on the command line, else the one
   // last used; one that cannot be loaded gives way to quick connect.
   if (!gCurrent.name[0]) {
@@ -105,6 +108,9 @@ void OnFirstShow(HWND window) {
     GetWindowPlacement(window, &wp);
     wp.rcNormalPosition = {info.left, info.top, info.right, info.bottom};
     wp.showCmd = static_cast<UINT>(info.showCmd);
+    // The splitter is known before the placement sizes the window, so the
+    // first layout already puts it where it was.
+    gApp.splitter = info.splitter;
     SetWindowPlacement(window, &wp);
     RECT rc;
     GetClientRect(window, &rc);
@@ -153,11 +159,12 @@ void SaveWindowState(HWND window) {
 void OnDestroy(HWND window) {
   KillTimer(window, kTimerCloseDeadline);
   KillTimer(window, kTimerEditorWatch);
-  if (gApp.progressWindow) DestroyWindow(gApp.progressWindow);
+  DestroyProgressWindow();
   gApp.progressWindow = nullptr;
   SaveWindowState(window);
   if (gApp.toolbarImages) ImageList_Destroy(gApp.toolbarImages);
-  gApp.toolbarImages = nullptr;
+  if (gApp.statusImages) ImageList_Destroy(gApp.statusImages);
+  gApp.toolbarImages = gApp.statusImages = nullptr;
   DestroyBars();
   if (gApp.localPane) DestroyWindow(gApp.localPane);
   if (gApp.serverPane) DestroyWindow(gApp.serverPane);

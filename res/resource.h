@@ -9,9 +9,30 @@
 #define IDR_ACCEL               109
 #define IDM_CONTEXT_BARS        118
 #define IDB_TOOLBAR16           129
+#define IDB_STATUS16            190   // worker and error row images: 1 error, 2 busy, 3 closed, 4 idle
+#define IDM_ERROR_LIST          160
 
 // Dialog templates
+#define IDD_PROGRESS            134
 #define IDD_SYNC_REVIEW         135
+#define IDD_PROGRESS_WORKERS    158
+#define IDD_PROGRESS_ERRORS     174
+
+// Progress window controls
+#define IDC_ERROR_LIST          1000
+#define IDC_PROGRESS_BAR        1013
+#define IDC_PROGRESS_ITEM       1039
+#define IDC_PROGRESS_DONE       1047
+#define IDC_PROGRESS_TOTAL      1048
+#define IDC_PROGRESS_PERCENT    1049
+#define IDC_PROGRESS_TITLE      1051
+#define IDC_PROGRESS_CANCEL     1052
+#define IDC_WORKER_LIST         1060
+#define IDC_PROGRESS_KEEPOPEN   1066
+#define IDC_PROGRESS_SHEETFRAME 1102
+#define IDC_PROGRESS_DETAILS    1103
+#define IDC_PROGRESS_COLLAPSED  1104
+#define IDC_PROGRESS_MINSIZE    1105
 #define IDD_LOGIN               162
 
 // Login dialog controls
@@ -25,6 +46,19 @@
 #define IDC_SYNC_REMOVE         1006
 
 // Strings
+#define IDS_ERROR_COLUMN        110
+#define IDS_WORKER_STATUS       111
+#define IDS_WORKER_PERCENT      112
+#define IDS_WORKER_TIMELEFT     113
+#define IDS_SPEED_BYTES         140
+#define IDS_WORKER_SPEED        146
+#define IDS_SPEED_KILOBYTES     147
+#define IDS_CANCELLING          280
+#define IDS_WORKER_CONNECTING   282
+#define IDS_WORKER_IDLE         284
+#define IDS_WORKER_CLOSED       285
+#define IDS_SFTP_FAILED         1249
+#define IDS_WININET_FIRST       12001  // 12001..12200: texts of WinINet codes the system may not describe
 #define IDS_CONNECTION_LOST     105
 #define IDS_SWITCH_WHILE_CONNECTED 123
 #define IDS_DELETE_PROFILE_FAILED  152
@@ -126,6 +160,9 @@
 #define CMD_PROFILE_CONNECT_FIRST 10240
 #define CMD_PROFILE_SELECT_FIRST  11264
 #define CMD_TOOL_FIRST          12288
+// Commands of the error page's context menu
+#define CMD_COPY_ERRORS         9300
+#define CMD_CLEAR_ERRORS        9301
 
 // Popups of the main menu whose items are rebuilt each time they open
 #define IDM_CONNECT_PROFILES    200

@@ -86,14 +86,32 @@ def glyph(i, x, y):
     return c if abs(cx) <= 5 and abs(cy) <= 6 and not (abs(cx) <= 3 and abs(cy) <= 4) else None  # page
 
 
-def write_strip(path, count):
+# Status images of the progress window's rows: 0 unused, 1 error,
+# 2 busy, 3 closed, 4 idle.
+def status_glyph(i, x, y):
+    cx, cy = x - 7.5, y - 7.5
+    r = math.hypot(cx, cy)
+    if i == 1:  # red disc with a white cross
+        if r > 7:
+            return None
+        return WHITE if abs(abs(cx) - abs(cy)) <= 1.0 and r <= 5 else (200, 30, 30)
+    if i == 2:  # green right arrow
+        return (20, 150, 40) if (cx <= 1 and abs(cy) <= 2 and cx >= -6) or (cx > 1 and abs(cy) <= 6 - cx) else None
+    if i == 3:  # grey ring
+        return (128, 128, 128) if 4 <= r <= 6.5 else None
+    if i == 4:  # blue dot
+        return (40, 90, 200) if r <= 4 else None
+    return None
+
+
+def write_bitmap(path, count, draw):
     width, height = 16 * count, 16
     stride = (width * 3 + 3) & ~3
     pixels = bytearray()
     for y in reversed(range(height)):
         row = bytearray()
         for x in range(width):
-            c = glyph(x // 16, x % 16, y) or MAGENTA
+            c = draw(x // 16, x % 16, y) or MAGENTA
             row += bytes((c[2], c[1], c[0]))
         row += bytes(stride - len(row))
         pixels += row
@@ -106,4 +124,5 @@ def write_strip(path, count):
 if __name__ == "__main__":
     os.makedirs(OUT, exist_ok=True)
     write_ico(os.path.join(OUT, "vorto.ico"), [16, 32, 48])
-    write_strip(os.path.join(OUT, "toolbar16.bmp"), 24)
+    write_bitmap(os.path.join(OUT, "toolbar16.bmp"), 24, glyph)
+    write_bitmap(os.path.join(OUT, "status16.bmp"), 5, status_glyph)

@@ -118,7 +118,7 @@ TEST_F(MainWindow, StoredPlacementIsRestoredOnlyWhenTwentyFourBytes) {
   EXPECT_EQ(rc.top, 30);
   EXPECT_EQ(rc.right, 840);
   EXPECT_EQ(rc.bottom, 630);
-  EXPECT_EQ(LocalPaneRight(), 300 - 3);
+  EXPECT_TRUE(WaitUntil([&] { return LocalPaneRight() == 300 - 3; }, 3000)) << LocalPaneRight();
   EXPECT_EQ(WindowText(program_.mainWindow), "Vorto");
   CloseAndWait();
 

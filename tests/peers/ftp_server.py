@@ -1,0 +1,45 @@
+#!/usr/bin/env python3
+"""FTP test peer on loopback: pyftpdlib with an anonymous root and a user
+"tester" (password "secret"), both writable. Picks a free port and writes
+it to <state dir>/ftp.port once the server accepts connections.
+
+One extra behaviour for error-report tests: deleting a file named
+"long-refusal" answers with a multi-line 550 reply of several kilobytes."""
+import os
+import sys
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+class Handler(FTPHandler):
+    def ftp_DELE(self, path):
+        if os.path.basename(path) == "long-refusal":
+            lines = ["550-This server refuses at length."]
+            lines += ["550-%04d %s" % (i, "x" * 60) for i in range(80)]
+            lines.append("550 End of refusal.")
+            self.respond("\r\n".join(lines))
+            return
+        return super().ftp_DELE(path)
+
+
+def main():
+    state = sys.argv[1]
+    root = os.path.join(state, "root")
+    os.makedirs(root, exist_ok=True)
+    authorizer = DummyAuthorizer()
+    authorizer.add_user("tester", "secret", root, perm="elradfmwMT")
+    authorizer.add_anonymous(root, perm="elradfmwMT")
+    Handler.authorizer = authorizer
+    Handler.passive_ports = range(40000, 40200)
+    server = FTPServer(("127.0.0.1", 0), Handler)
+    port = server.socket.getsockname()[1]
+    with open(os.path.join(state, "ftp.port.tmp"), "w") as f:
+        f.write(str(port))
+    os.replace(os.path.join(state, "ftp.port.tmp"), os.path.join(state, "ftp.port"))
+    server.serve_forever(timeout=0.5)
+
+
+if __name__ == "__main__":
+    main()
