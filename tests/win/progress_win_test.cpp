@@ -268,3 +268,27 @@ TEST_F(ProgressWindow, ManyThreadsReportingAtOnceLoseNoLine) {
   DWORD_PTR result;
   EXPECT_TRUE(SendMessageTimeoutA(dialog_, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result));
 }
+
+TEST_F(ProgressWindow, ReportsAfterTheWindowIsGoneReturnAtOnce) {
+  std::atomic<bool> done{false};
+  std::thread reporter([&] {
+    for (int i = 0; i < 500; ++i) ShowErrorLine("late line");
+    SetWorkerCount(3);
+    ShowWorkerStatus(0, IDS_WORKER_IDLE, "/x");
+    done = true;
+  });
+  // Serve a few reports, then go away as the program does when it closes.
+  for (int i = 0; i < 5; ++i) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT | QS_SENDMESSAGE);
+    Pump();
+  }
+  DestroyProgressWindow();
+  DWORD start = GetTickCount();
+  while (!done.load() && GetTickCount() - start < 20000) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT | QS_SENDMESSAGE);
+    Pump();
+  }
+  EXPECT_TRUE(done.load()) << "a reporter hung after the window was destroyed";
+  reporter.join();
+  Create();  // the fixture's tear-down destroys it again
+}
