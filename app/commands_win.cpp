@@ -9,13 +9,14 @@
 #include "app/mainframe_win.h"
 #include "app/msgbox_win.h"
 #include "app/statusbar_win.h"
+#include "engine/engine_win.h"
 #include "engine/progress_win.h"
 #include "profiles/current_win.h"
 #include "profiles/profilestore_win.h"
 #include "res/resource.h"
 
 namespace {
-bool Connected() { return gApp.openConnections > 0; }
+bool Connected() { return IsConnected(); }
 
 void FocusOtherPane() {
   HWND other = gApp.activePane == gApp.localPane ? gApp.serverPane : gApp.localPane;
@@ -36,12 +37,6 @@ void ShowAbout(HWND window) {
 }
 }  // namespace
 
-void ConnectCurrentProfile(HWND owner) {
-  if (!PrepareConnectPassword(owner)) return;
-  // The transfer engine takes over from here: it starts the workers and
-  // connects them with the session password.
-}
-
 void OnMainCommand(HWND window, WORD id, WORD notifyCode, HWND control) {
   if (id >= CMD_PROFILE_CONNECT_FIRST && id < CMD_PROFILE_SELECT_FIRST)
     return SelectProfileByIndex(id - CMD_PROFILE_CONNECT_FIRST, true);
@@ -51,6 +46,8 @@ void OnMainCommand(HWND window, WORD id, WORD notifyCode, HWND control) {
   switch (id) {
     case CMD_CONNECT:
       return ConnectCurrentProfile(window);
+    case CMD_DISCONNECT:
+      return StartDisconnect(0x10000);
     case CMD_MODE_AUTO:
     case CMD_MODE_ASCII:
     case CMD_MODE_BINARY:
@@ -105,7 +102,6 @@ void OnMainCommand(HWND window, WORD id, WORD notifyCode, HWND control) {
     }
     case CMD_ABOUT:
       return ShowAbout(window);
-    case CMD_DISCONNECT:
     case CMD_SYNCHRONIZE:
     case CMD_WIZARD:
     case CMD_TOGGLE_TOOLS_BAND:

@@ -12,7 +12,9 @@
 #include "app/msgbox_win.h"
 #include "app/statusbar_win.h"
 #include "app/windowinfo.h"
+#include "engine/engine_win.h"
 #include "engine/progress_win.h"
+#include "engine/progressapi_win.h"
 #include "panes/panewindow_win.h"
 #include "profiles/current_win.h"
 #include "profiles/login_win.h"
@@ -27,10 +29,6 @@ bool gLayoutRunning = false;
 bool gFirstShowDone = false;
 bool gDraggingSplitter = false;
 
-// Job completion flags the main window acts on by itself.
-constexpr LPARAM kDoneRefreshServer = 0x10000;
-constexpr LPARAM kDoneRefreshLocal = 0x20000;
-constexpr LPARAM kDoneDestroyWindow = 0x400000;
 
 int BarAreaHeight() {
   if (!gApp.barsShown || !gApp.rebar || !IsWindowVisible(gApp.rebar)) return 0;
@@ -177,11 +175,19 @@ void OnDestroy(HWND window) {
   PostQuitMessage(0);
 }
 
-void OnJobDone(HWND window, LPARAM flags) {
-  if (gApp.runningJobs > 0) --gApp.runningJobs;
+void OnJobDone(HWND window, WPARAM wParam, LPARAM lParam) {
+  auto* job = reinterpret_cast<EngineJob*>(wParam);
+  const uint32_t flags = static_cast<uint32_t>(lParam);
+  JobCompleted();
   ClearStatusTexts();
+  EndProgress();
+  SetProgressItem("", false);
   if (flags & kDoneRefreshServer) InvalidateRect(gApp.serverPane, nullptr, TRUE);
   if (flags & kDoneRefreshLocal) InvalidateRect(gApp.localPane, nullptr, TRUE);
+  if (flags & kDoneConnectFailed) StartDisconnect(kDoneRefreshServer);
+  // The panes take listings, follow-ups and the synchronize review once
+  // they exist; until then the job simply ends here.
+  FreeJob(job);
   if (flags & kDoneDestroyWindow) DestroyWindow(window);
 }
 
@@ -281,7 +287,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     }
     case WM_JOB_DONE:
-      OnJobDone(window, lParam);
+      OnJobDone(window, wParam, lParam);
       return 0;
     case WM_SETTINGS_CHANGED:
       ApplyCurrentProfile(false);
@@ -290,6 +296,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       InvalidateRect(gApp.serverPane, nullptr, TRUE);
       return 0;
     case WM_CONNECTION_LOST:
+      StartDisconnect(kDoneRefreshServer);
       ShowMessage(nullptr, IDS_CONNECTION_LOST, MB_OK | MB_ICONWARNING);
       return 0;
     case WM_CONNECTION_COUNT:
@@ -363,6 +370,21 @@ void LayoutMainWindow() {
   gLayoutRunning = false;
 }
 
+void StartDisconnect(uint32_t completionFlags) {
+  if (!IsConnected()) return;
+  auto* job = new EngineJob();
+  job->flags = completionFlags;
+  if (!StartJob(DisconnectJob, job)) FreeJob(job);
+}
+
+void ConnectCurrentProfile(HWND owner) {
+  if (IsConnected() || !PrepareConnectPassword(owner)) return;
+  if (StartWorkers() <= 0) return;
+  ShowProgressWindow(true);
+  auto* job = new EngineJob();
+  if (!StartJob(ConnectJob, job)) FreeJob(job);
+}
+
 void SetSplitter(int x) {
   RECT rc;
   GetClientRect(gApp.mainWindow, &rc);
@@ -373,12 +395,13 @@ void SetSplitter(int x) {
 void CloseMainWindow() {
   HWND window = gApp.mainWindow;
   if (!window) return;
-  if (gApp.openConnections > 0) {
+  if (IsConnected()) {
     // The disconnect's completion destroys the window; if it never comes,
     // the deadline timer does.
     gApp.closing = true;
     ShowWindow(window, SW_HIDE);
     SetTimer(window, kTimerCloseDeadline, kCloseDeadlineMs, nullptr);
+    StartDisconnect(kDoneDestroyWindow);
     return;
   }
   DestroyWindow(window);

@@ -5,12 +5,16 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 bool RegisterMainClass(HINSTANCE instance);
 HWND CreateMainWindow(int showCmd);
 void LayoutMainWindow();
 void SetSplitter(int x);
 // Destroys the window, or first disconnects when a connection is open.
 void CloseMainWindow();
+// Starts a disconnect job whose completion carries `completionFlags`.
+void StartDisconnect(uint32_t completionFlags);
 
 // Command handling of the main window (commands_win.cpp).
 void OnMainCommand(HWND window, WORD id, WORD notifyCode, HWND control);

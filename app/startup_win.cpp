@@ -17,6 +17,7 @@
 #include "app/msgbox_win.h"
 #include "app/textbuf.h"
 #include "app/tools_win.h"
+#include "engine/engine_win.h"
 #include "panes/panewindow_win.h"
 #include "profiles/current_win.h"
 #include "res/resource.h"
@@ -113,6 +114,7 @@ int RunVorto(HINSTANCE instance, int showCmd) {
   gApp.instance = instance;
   gApp.internet = InternetOpenA(kAppTitle, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
   if (!gApp.internet) return 0;
+  InternetSetStatusCallbackA(gApp.internet, EngineStatusCallback);
 
   // The resource library is loaded before the main class so the class gets
   // the program icon.

@@ -7,6 +7,7 @@
 #include "app/libreg_win.h"
 #include "app/msgbox_win.h"
 #include "app/textbuf.h"
+#include "engine/engine_win.h"
 #include "profiles/login_win.h"
 #include "profiles/profilestore_win.h"
 #include "res/resource.h"
@@ -35,7 +36,7 @@ bool SetCurrentProfile(const char* name) {
     ShowMessage(nullptr, IDS_BAD_PROFILE_NAME, MB_OK | MB_ICONWARNING);
     return false;
   }
-  if (gApp.openConnections > 0) {
+  if (IsConnected()) {
     // The switch happens once the disconnect has finished; the engine's
     // disconnect job carries the new name to the completion handler.
     ShowMessage(nullptr, IDS_SWITCH_WHILE_CONNECTED, MB_YESNO | MB_ICONWARNING);

@@ -1,0 +1,169 @@
+// The transfer engine: a pool of connection workers (one thread and one
+// server connection each) and short-lived job threads that turn a user
+// action into requests for idle workers. Jobs are serialised by the named
+// mutex "FtpMutex"; workers and jobs reach the user interface only by
+// window messages.
+#ifndef VORTO_ENGINE_ENGINE_WIN_H
+#define VORTO_ENGINE_ENGINE_WIN_H
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/fileentry.h"
+
+constexpr int kMaxWorkers = 30;
+
+enum EngineOperation {
+  kOpDeleteFile = 1,
+  kOpRemoveDirectory = 2,
+  kOpMakeDirectory = 3,
+  kOpTransfer = 4,
+  kOpRenameOrCopy = 5,
+  kOpList = 6,
+  kOpCurrentDirectory = 7,
+  kOpChangeDirectory = 8,
+  kOpChmod = 9,
+  kOpCreateFile = 10,
+};
+
+// Completion flags of the job-finished message.
+constexpr uint32_t kDoneRefreshServer = 0x10000;
+constexpr uint32_t kDoneRefreshLocal = 0x20000;
+constexpr uint32_t kDoneTakeListing = 0x40000;
+constexpr uint32_t kDoneWithJob = 0x100000;
+constexpr uint32_t kDoneConnectFailed = 0x200000;
+constexpr uint32_t kDoneDestroyWindow = 0x400000;
+constexpr uint32_t kDoneRenameAfterChmod = 0x1000000;
+constexpr uint32_t kDoneKeepJob = 0x8000000;
+constexpr uint32_t kDoneConnected = 0x190000;
+
+// Listing flags.
+constexpr uint32_t kListToClipboard = 0x10;
+constexpr uint32_t kListSaveToFile = 0x20;
+// Rename-or-copy flag.
+constexpr uint32_t kRenameCopies = 0x1;
+
+struct SftpSession;  // the SSH layer's session, one per SFTP worker
+
+struct WorkerSlot {
+  HINTERNET connection;
+  HANDLE idleEvent, doneEvent, requestEvent, startedEvent;
+  CRITICAL_SECTION lock;
+  bool lockReady;
+  int index;
+  int operation;
+  volatile LONG quit;
+  int remote;
+  int quiet;
+  char pathA[260];
+  char pathB[260];
+  int64_t size;
+  uint32_t flags;
+  std::vector<FileEntry>* list;
+  uint32_t progressOperation;  // string id of the transfer in progress, 0 none
+  int64_t bytesDone;
+  DWORD startTick;
+  int lastPercent;
+  int* resultSlot;
+  char* outputBuffer;          // 260 bytes, for the current directory
+  SftpSession* session;
+  uint32_t isSftp;
+  FILETIME fileTime;
+};
+
+struct EngineRequest {
+  int remote = 0;
+  int quiet = 0;
+  const char* pathA = nullptr;
+  const char* pathB = nullptr;
+  int64_t size = 0;
+  uint32_t flags = 0;
+  std::vector<FileEntry>* list = nullptr;
+  char* outputBuffer = nullptr;
+  FILETIME fileTime = {};
+};
+
+struct TransferItem {
+  int64_t size;
+  FILETIME fileTime;
+  char source[260];
+  char destination[260];
+  int kind;  // 1 delete, 2 remove directory, 3 make directory, 4 new file, 5 replace; or attributes
+};
+
+struct EngineJob {
+  HANDLE thread = nullptr;
+  char directory[260] = {};
+  char resultPath[260] = {};
+  int direction = 0;
+  int quiet = 0;
+  std::vector<FileEntry>* items = nullptr;          // entries the job works on
+  std::vector<TransferItem>* transferList = nullptr;
+  uint32_t flags = 0;
+  std::vector<std::string>* names = nullptr;         // name pairs or names for rename/mkdir/chmod jobs
+};
+
+// Pool.
+int StartWorkers();
+void ResizeWorkers();
+void StopWorker(int index);
+void StopAllWorkers();
+int WorkerCount();
+int ConnectedWorkers();
+bool IsConnected();
+const char* SessionDirectory();
+void SetSessionDirectory(const char* directory);
+
+// Dispatch (job threads holding "FtpMutex").
+int AcquireIdleWorker(int* error);
+int Dispatch(const EngineRequest& request, int operation, bool wait);
+void WaitForWorker(int index);
+void WaitForAllWorkers();
+
+// Jobs. Each takes ownership of `job` on success; the main window frees it
+// when the completion message arrives (FreeJob).
+using JobFunction = unsigned(__stdcall*)(void*);
+bool StartJob(JobFunction function, EngineJob* job);
+void FreeJob(EngineJob* job);
+int ActiveJobs();
+unsigned __stdcall ConnectJob(void* job);
+unsigned __stdcall DisconnectJob(void* job);
+unsigned __stdcall ChangeDirectoryJob(void* job);
+unsigned __stdcall RefreshListingJob(void* job);
+unsigned __stdcall ExecuteTransferListJob(void* job);
+unsigned __stdcall DeleteJob(void* job);
+unsigned __stdcall MakeDirectoriesJob(void* job);
+unsigned __stdcall CreateFilesJob(void* job);
+unsigned __stdcall RenameOrCopyJob(void* job);
+unsigned __stdcall ChmodJob(void* job);
+// Called by the main window's completion handler for every job.
+void JobCompleted();
+
+// Worker operations (ftpops_win.cpp, listing_win.cpp).
+int ConnectWorker(WorkerSlot& slot);
+int ReconnectWorker(WorkerSlot& slot);
+void DisconnectWorker(WorkerSlot& slot);
+int SendKeepAlive(WorkerSlot& slot);
+int RunOperation(WorkerSlot& slot);
+int ListDirectory(WorkerSlot& slot);
+// Changes the worker back into the session directory.
+int ReturnToSessionDirectory(WorkerSlot& slot);
+// Copy loops over one FTP connection (copyloops_win.cpp).
+int FtpDownloadToFile(WorkerSlot& slot, const char* remote, const char* local, bool ascii);
+int FtpUploadFromFile(WorkerSlot& slot, const char* local, const char* remote, bool ascii);
+
+// Counts changed by workers, reported to the main window.
+void ConnectedCountChanged(int delta);
+
+// Server name conversion between the ANSI code page and the profile's.
+bool ToServerName(const char* in, char (&out)[260]);
+bool FromServerName(const char* in, char (&out)[260]);
+
+// The WinINet status callback that counts transfer progress.
+void CALLBACK EngineStatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOID info, DWORD length);
+
+#endif

@@ -1,0 +1,246 @@
+// Jobs: one short-lived thread per user action. Each holds the named mutex
+// "FtpMutex" while it hands requests to workers, and ends by telling the
+// main window which refreshes and follow-ups its result needs.
+#include <process.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/appstate_win.h"
+#include "app/libreg_win.h"
+#include "app/textbuf.h"
+#include "engine/engine_win.h"
+#include "engine/progressapi_win.h"
+#include "profiles/current_win.h"
+
+namespace {
+volatile LONG gActiveJobs = 0;
+
+// Holds "FtpMutex" for the lifetime of a job's work.
+struct JobMutex {
+  HANDLE handle;
+  JobMutex() : handle(CreateMutexA(nullptr, FALSE, "FtpMutex")) {
+    if (handle) WaitForSingleObject(handle, INFINITE);
+  }
+  void Release() {
+    if (handle) {
+      ReleaseMutex(handle);
+      CloseHandle(handle);
+      handle = nullptr;
+    }
+  }
+  ~JobMutex() { Release(); }
+};
+
+void Complete(EngineJob* job, uint32_t flags, JobMutex& mutex, bool send = false) {
+  if (send)
+    SendMessageA(gApp.mainWindow, WM_JOB_DONE, reinterpret_cast<WPARAM>(job), flags);
+  else
+    PostMessageA(gApp.mainWindow, WM_JOB_DONE, reinterpret_cast<WPARAM>(job), flags);
+  mutex.Release();
+}
+
+EngineRequest Request(int remote, const char* a, const char* b) {
+  EngineRequest r;
+  r.remote = remote;
+  r.pathA = a;
+  r.pathB = b;
+  return r;
+}
+
+int DeleteRecursive(const std::string& prefix, const std::vector<FileEntry>& entries) {
+  for (const FileEntry& e : entries) {
+    if (IsCancelRequested()) return ERROR_CANCELLED;
+    std::string path = prefix.empty() ? std::string(e.name) : prefix + "/" + e.name;
+    if (path.size() >= 260) continue;  // cannot be named on this connection
+    if (e.attributes == kAttrDirectory) {
+      std::vector<FileEntry> inner;
+      EngineRequest list = Request(1, nullptr, path.c_str());
+      list.list = &inner;
+      int result = Dispatch(list, kOpList, true);
+      if (result != 0) return result;
+      if (!inner.empty()) {
+        AddProgressTotal(static_cast<int>(inner.size()));
+        result = DeleteRecursive(path, inner);
+        if (result != 0) return result;
+      }
+    }
+    int result = Dispatch(Request(1, nullptr, path.c_str()), e.attributes == kAttrDirectory ? kOpRemoveDirectory
+                                                                                           : kOpDeleteFile, true);
+    if (result != 0) return result;
+  }
+  return 0;
+}
+}  // namespace
+
+int ActiveJobs() { return static_cast<int>(InterlockedCompareExchange(&gActiveJobs, 0, 0)); }
+
+bool StartJob(JobFunction function, EngineJob* job) {
+  uintptr_t thread = _beginthreadex(nullptr, 0, function, job, 0, nullptr);
+  if (!thread) return false;
+  job->thread = reinterpret_cast<HANDLE>(thread);
+  InterlockedIncrement(&gActiveJobs);
+  ++gApp.runningJobs;
+  return true;
+}
+
+void JobCompleted() {
+  InterlockedDecrement(&gActiveJobs);
+  if (gApp.runningJobs > 0) --gApp.runningJobs;
+}
+
+void FreeJob(EngineJob* job) {
+  if (!job) return;
+  if (job->thread) CloseHandle(job->thread);
+  delete job->items;
+  delete job->transferList;
+  delete job->names;
+  delete job;
+}
+
+unsigned __stdcall ConnectJob(void* argument) {
+  auto* job = static_cast<EngineJob*>(argument);
+  JobMutex mutex;
+  int error = 0;
+  int worker = AcquireIdleWorker(&error);
+  if (worker < 0) {
+    Complete(job, kDoneConnectFailed, mutex, true);
+    return 0;
+  }
+  char initial[260] = {};
+  if (gCurrent.record.rememberLastFolders) {
+    HKEY key = OpenProfileKey(gCurrent.name, kKeyStartupRead);
+    RegReadString(key, "LastServerDir", initial, sizeof initial, "");
+    if (key) RegCloseKey(key);
+  }
+  if (!initial[0]) CopyText(initial, gCurrent.record.remoteFolder);
+  EngineRequest r = Request(1, nullptr, initial);
+  r.outputBuffer = job->resultPath;
+  int result = Dispatch(r, initial[0] ? kOpChangeDirectory : kOpCurrentDirectory, true);
+  if (result != 0 && initial[0]) result = Dispatch(r, kOpCurrentDirectory, true);
+  SetSessionDirectory(job->resultPath);
+  Complete(job, result == 0 || job->resultPath[0] ? kDoneConnected : kDoneConnectFailed, mutex, true);
+  return 0;
+}
+
+unsigned __stdcall DisconnectJob(void* argument) {
+  auto* job = static_cast<EngineJob*>(argument);
+  JobMutex mutex;
+  StopAllWorkers();
+  SetSessionDirectory("");
+  Complete(job, job->flags, mutex);
+  return 0;
+}
+
+unsigned __stdcall ChangeDirectoryJob(void* argument) {
+  auto* job = static_cast<EngineJob*>(argument);
+  JobMutex mutex;
+  EngineRequest r = Request(1, nullptr, job->directory);
+  r.quiet = job->quiet;
+  r.outputBuffer = job->resultPath;
+  int result = Dispatch(r, kOpChangeDirectory, true);
+  Complete(job, result == 0 ? 0x110000 : 0, mutex);
+  return 0;
+}
+
+unsigned __stdcall RefreshListingJob(void* argument) {
+  auto* job = static_cast<EngineJob*>(argument);
+  JobMutex mutex;
+  ShowProgressWindow(true);
+  if (!job->items) job->items = new std::vector<FileEntry>();
+  EngineRequest r = Request(1, job->resultPath, job->directory);
+  r.list = job->items;
+  r.flags = job->flags;
+  Dispatch(r, kOpList, true);
+  Complete(job, kDoneTakeListing, mutex);
+  return 0;
+}
+
+unsigned __stdcall ExecuteTransferListJob(void* argument) {
+  auto* job = static_cast<EngineJob*>(argument);
+  JobMutex mutex;
+  static const UINT kKindTitles[6] = {0, 261, 274, 275, 276, 277};
+  static const int kKindOperations[6] = {0, kOpDeleteFile, kOpRemoveDirectory, kOpMakeDirectory, kOpTransfer,
+                                         kOpTransfer};
+  int previous = 0;
+  if (job->transferList) {
+    for (const TransferItem& item : *job->transferList) {
+      if (IsCancelRequested()) break;
+      int kind = item.kind >= 1 && item.kind <= 5 ? item.kind : 0;
+      if (kind == 0) continue;
+      if (kind != previous) {
+        // New and replaced files keep running in parallel; any other change
+        // of step waits for what runs.
+        if (previous != 0 && !(previous == 4 && kind == 5)) WaitForAllWorkers();
+        SetProgressTitle(kKindTitles[kind]);
+        previous = kind;
+      }
+      EngineRequest r = Request(job->direction, item.source, item.destination);
+      r.size = item.size;
+      r.fileTime = item.fileTime;
+      int op = kKindOperations[kind];
+      Dispatch(r, op, op == kOpRemoveDirectory || op == kOpMakeDirectory);
+    }
+    WaitForAllWorkers();
+    job->transferList->clear();
+  }
+  Complete(job, job->direction ? kDoneRefreshServer : kDoneRefreshLocal, mutex);
+  return 0;
+}
+
+unsigned __stdcall DeleteJob(void* argument) {
+  auto* job = static_cast<EngineJob*>(argument);
+  JobMutex mutex;
+  if (job->items) DeleteRecursive("", *job->items);
+  WaitForAllWorkers();
+  Complete(job, kDoneRefreshServer, mutex);
+  return 0;
+}
+
+unsigned __stdcall MakeDirectoriesJob(void* argument) {
+  auto* job = static_cast<EngineJob*>(argument);
+  JobMutex mutex;
+  if (job->names)
+    for (const std::string& name : *job->names) Dispatch(Request(1, nullptr, name.c_str()), kOpMakeDirectory, false);
+  WaitForAllWorkers();
+  Complete(job, kDoneRefreshServer, mutex);
+  return 0;
+}
+
+unsigned __stdcall CreateFilesJob(void* argument) {
+  auto* job = static_cast<EngineJob*>(argument);
+  JobMutex mutex;
+  if (job->names)
+    for (const std::string& name : *job->names) Dispatch(Request(1, nullptr, name.c_str()), kOpCreateFile, false);
+  WaitForAllWorkers();
+  Complete(job, kDoneRefreshServer, mutex);
+  return 0;
+}
+
+unsigned __stdcall RenameOrCopyJob(void* argument) {
+  auto* job = static_cast<EngineJob*>(argument);
+  JobMutex mutex;
+  if (job->names) {
+    const std::vector<std::string>& pairs = *job->names;
+    for (size_t i = 0; i + 1 < pairs.size(); i += 2) {
+      if (IsCancelRequested()) break;
+      EngineRequest r = Request(1, pairs[i].c_str(), pairs[i + 1].c_str());
+      r.flags = job->flags;
+      Dispatch(r, kOpRenameOrCopy, true);
+    }
+  }
+  Complete(job, kDoneRefreshServer, mutex);
+  return 0;
+}
+
+unsigned __stdcall ChmodJob(void* argument) {
+  auto* job = static_cast<EngineJob*>(argument);
+  JobMutex mutex;
+  if (job->names) {
+    const std::vector<std::string>& pairs = *job->names;
+    for (size_t i = 0; i + 1 < pairs.size(); i += 2)
+      if (Dispatch(Request(1, pairs[i].c_str(), pairs[i + 1].c_str()), kOpChmod, true) != 0) break;
+  }
+  Complete(job, job->resultPath[0] ? kDoneRenameAfterChmod : kDoneRefreshServer, mutex);
+  return 0;
+}
