@@ -1,6 +1,8 @@
 #include "ssh/randomseed_win.h"
 
 #include <windows.h>
+// After windows.h: RtlGenRandom, the system's generator in advapi32.
+#include <ntsecapi.h>
 
 #include "app/libreg_win.h"
 
@@ -15,6 +17,7 @@ constexpr DWORD kSeedReadBlock = 1024;
 
 RandomPool gPool;
 bool gPoolStarted = false;
+size_t gSystemRandomBytes = 0;
 
 // An environment variable; false when it is not set or does not fit.
 bool ReadEnvironment(const char* name, std::string& value) {
@@ -68,6 +71,9 @@ void HeavyNoise(void* ctx, RandomPool& pool) {
     }
     const std::string* seed_path = static_cast<const std::string*>(ctx);
     if (seed_path && !seed_path->empty()) AddSeedFileNoise(pool, *seed_path);
+    // On a fresh machine the directory and a missing seed file are close to
+    // guessable; the system's generator is not.
+    AddSystemRandomNoise(pool);
 }
 
 }  // namespace
@@ -128,6 +134,19 @@ void AddSeedFileNoise(RandomPool& pool, const std::string& path) {
     }
     SecureZeroMemory(block, sizeof block);
     CloseHandle(file);
+}
+
+bool AddSystemRandomNoise(RandomPool& pool) {
+    uint8_t bytes[kSystemRandomNoise];
+    if (!RtlGenRandom(bytes, sizeof bytes)) return false;
+    RandomAddHeavyNoise(pool, bytes, sizeof bytes);
+    SecureZeroMemory(bytes, sizeof bytes);
+    gSystemRandomBytes += sizeof bytes;
+    return true;
+}
+
+size_t SystemRandomBytesMixed() {
+    return gSystemRandomBytes;
 }
 
 bool WriteRandomSeed(RandomPool& pool, const std::string& path) {

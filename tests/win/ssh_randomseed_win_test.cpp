@@ -190,3 +190,21 @@ TEST_F(SshRandomSeed, StartingThePoolWritesTheSeedFileAtOnce) {
   ASSERT_EQ(saved.size(), kRandomSeedSize);
   EXPECT_NE(saved, written);
 }
+
+TEST_F(SshRandomSeed, StartingThePoolMixesInTheSystemGenerator) {
+  size_t before = SystemRandomBytesMixed();
+  RandomPool pool;
+  RandomPoolStart(pool, WindowsEntropySource(nullptr));
+  EXPECT_EQ(SystemRandomBytesMixed() - before, kSystemRandomNoise);
+
+  // With no other noise at all, two starts still differ; without the
+  // generator they would be the same.
+  EntropySource only_system;
+  only_system.heavy_noise = [](void*, RandomPool& p) { EXPECT_TRUE(AddSystemRandomNoise(p)); };
+  RandomPool a, b;
+  RandomPoolStart(a, only_system);
+  RandomPoolStart(b, only_system);
+  EXPECT_NE(std::memcmp(a.pool, b.pool, kRandomPoolSize), 0);
+  RandomPool quiet_a = QuietPool(), quiet_b = QuietPool();
+  EXPECT_EQ(std::memcmp(quiet_a.pool, quiet_b.pool, kRandomPoolSize), 0);
+}
