@@ -188,6 +188,7 @@ void OnJobDone(HWND window, WPARAM wParam, LPARAM lParam) {
   // The panes take listings, follow-ups and the synchronize review once
   // they exist; until then the job simply ends here.
   FreeJob(job);
+  ApplyPendingResize();
   if (flags & kDoneDestroyWindow) DestroyWindow(window);
 }
 

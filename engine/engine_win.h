@@ -110,6 +110,12 @@ struct EngineJob {
 // Pool.
 int StartWorkers();
 void ResizeWorkers();
+// Applies a resize that had to wait for the running jobs (main window, after
+// each completion).
+void ApplyPendingResize();
+// Test hook: the idle time after which a worker sends the keep-alive
+// command (30 s unless set; 0 restores it).
+void SetKeepAliveInterval(DWORD milliseconds);
 void StopWorker(int index);
 void StopAllWorkers();
 int WorkerCount();

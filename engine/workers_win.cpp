@@ -1,6 +1,7 @@
 // The connection workers: one thread and one server connection each. A job
 // hands a worker a request through three manual-reset events (idle, done,
 // request) and the slot's lock.
+#include <winsock2.h>
 #include <objbase.h>
 #include <process.h>
 
@@ -27,8 +28,8 @@ struct EngineState {
 };
 EngineState gEngine;
 
-constexpr UINT kStatusKeepAlive = 292;
-constexpr DWORD kKeepAliveMs = 30000;
+DWORD gKeepAliveMs = 30000;
+bool gResizePending = false;
 
 int ClampedConnections() {
   ServerProfile& p = gCurrent.record;
@@ -38,7 +39,13 @@ int ClampedConnections() {
   return p.connections;
 }
 
-bool DroppedConnection(int code) { return code == 12030 || code == 12031 || code == 12111; }
+// Connection aborted, reset, or the FTP connection dropped. Some systems'
+// internet library passes the socket's own reset codes through instead of
+// its 12030/12031, so those count too.
+bool DroppedConnection(int code) {
+  return code == 12030 || code == 12031 || code == 12111 || code == WSAECONNRESET || code == WSAECONNABORTED ||
+         code == WSAESHUTDOWN;
+}
 
 unsigned __stdcall WorkerThread(void* argument) {
   WorkerSlot& slot = *static_cast<WorkerSlot*>(argument);
@@ -74,7 +81,7 @@ unsigned __stdcall WorkerThread(void* argument) {
     const bool keepAlive = gCurrent.record.keepAlive && gCurrent.record.keepAliveCommand[0] && !slot.isSftp;
     DWORD wait;
     for (;;) {
-      wait = WaitForSingleObject(slot.requestEvent, keepAlive ? kKeepAliveMs : INFINITE);
+      wait = WaitForSingleObject(slot.requestEvent, keepAlive ? gKeepAliveMs : INFINITE);
       if (wait != WAIT_TIMEOUT) break;
       int code = SendKeepAlive(slot);
       if (DroppedConnection(code) && ReconnectWorker(slot) != 0) break;
@@ -98,7 +105,7 @@ unsigned __stdcall WorkerThread(void* argument) {
       ConnectedCountChanged(-1);
       break;
     }
-    if ((result == 12031 || result == 12111) && !slot.isSftp) {
+    if (result != 12030 && DroppedConnection(result) && !slot.isSftp) {
       if (ReconnectWorker(slot) != 0) break;
     }
   }
@@ -176,8 +183,23 @@ int StartWorkers() {
   return gEngine.count;
 }
 
+void SetKeepAliveInterval(DWORD milliseconds) { gKeepAliveMs = milliseconds ? milliseconds : 30000; }
+
+void ApplyPendingResize() {
+  if (gResizePending && ActiveJobs() == 0) {
+    gResizePending = false;
+    ResizeWorkers();
+  }
+}
+
 void ResizeWorkers() {
   if (!gEngine.slots) return;
+  // Stopping a worker waits for it, and a worker may be waiting for this
+  // thread while a job runs: resize once no job runs.
+  if (ActiveJobs() > 0) {
+    gResizePending = true;
+    return;
+  }
   int wanted = ClampedConnections();
   int old = gEngine.count;
   if (wanted > old) {
@@ -249,15 +271,25 @@ int Dispatch(const EngineRequest& request, int operation, bool wait) {
   // as long as the worker; the job only hears about it through reports.
   static int ignoredResults[kMaxWorkers];
   int result = 0;
+  // A path that does not fit its field fails here: cut, it would name
+  // another file.
+  const char* a = request.pathA ? request.pathA : "";
+  const char* b = request.pathB ? request.pathB : "";
+  if (strnlen(a, sizeof slot.pathA) >= sizeof slot.pathA || strnlen(b, sizeof slot.pathB) >= sizeof slot.pathB) {
+    ReportInternetError(ERROR_FILENAME_EXCED_RANGE, "Dispatch", index);
+    return ERROR_FILENAME_EXCED_RANGE;
+  }
   EnterCriticalSection(&slot.lock);
   if (!slot.connection && !slot.session) {
+    // A worker without a connection cannot run anything: that is a
+    // failure of the request, not a success.
     LeaveCriticalSection(&slot.lock);
-    return 0;
+    return ERROR_NOT_CONNECTED;
   }
   slot.remote = request.remote;
   slot.quiet = request.quiet;
-  CopyText(slot.pathA, request.pathA ? request.pathA : "");
-  CopyText(slot.pathB, request.pathB ? request.pathB : "");
+  CopyText(slot.pathA, a);
+  CopyText(slot.pathB, b);
   slot.size = request.size;
   slot.flags = request.flags;
   slot.list = request.list;

@@ -3,8 +3,12 @@
 "tester" (password "secret"), both writable. Picks a free port and writes
 it to <state dir>/ftp.port once the server accepts connections.
 
-One extra behaviour for error-report tests: deleting a file named
-"long-refusal" answers with a multi-line 550 reply of several kilobytes."""
+Extra behaviour for the tests:
+- deleting a file named "long-refusal" answers with a multi-line 550 reply
+  of several kilobytes;
+- "SITE DROPALL" closes every other session (connections dropped by the
+  network), "SITE DIE" closes everything and ends the server (a server that
+  went away)."""
 import os
 import sys
 
@@ -14,6 +18,26 @@ from pyftpdlib.servers import FTPServer
 
 
 class Handler(FTPHandler):
+    proto_cmds = dict(FTPHandler.proto_cmds)
+    for _name in ("SITE DROPALL", "SITE DIE"):
+        proto_cmds[_name] = dict(perm=None, auth=True, arg=False, help="Syntax: SITE %s" % _name[5:])
+
+    def _others(self):
+        return [h for h in list(self.ioloop.socket_map.values())
+                if isinstance(h, FTPHandler) and h is not self]
+
+    def ftp_SITE_DROPALL(self, line):
+        for handler in self._others():
+            handler.close()
+        self.respond("200 Dropped.")
+
+    def ftp_SITE_DIE(self, line):
+        self.respond("200 Going away.")
+        self.ioloop.call_later(0.2, os._exit, 0)
+        for handler in self._others():
+            handler.close()
+        self.server.close()
+
     def ftp_DELE(self, path):
         if os.path.basename(path) == "long-refusal":
             lines = ["550-This server refuses at length."]
@@ -26,6 +50,7 @@ class Handler(FTPHandler):
 
 def main():
     state = sys.argv[1]
+    name = sys.argv[2] if len(sys.argv) > 2 else "ftp"
     root = os.path.join(state, "root")
     os.makedirs(root, exist_ok=True)
     authorizer = DummyAuthorizer()
@@ -35,9 +60,9 @@ def main():
     Handler.passive_ports = range(40000, 40200)
     server = FTPServer(("127.0.0.1", 0), Handler)
     port = server.socket.getsockname()[1]
-    with open(os.path.join(state, "ftp.port.tmp"), "w") as f:
+    with open(os.path.join(state, name + ".port.tmp"), "w") as f:
         f.write(str(port))
-    os.replace(os.path.join(state, "ftp.port.tmp"), os.path.join(state, "ftp.port"))
+    os.replace(os.path.join(state, name + ".port.tmp"), os.path.join(state, name + ".port"))
     server.serve_forever(timeout=0.5)
 
 

@@ -11,6 +11,7 @@
 
 #include "app/appstate_win.h"
 #include "engine/engine_win.h"
+#include "engine/progressapi_win.h"
 #include "app/textbuf.h"
 #include "profiles/current_win.h"
 #include "support/peers_win.h"
@@ -23,6 +24,8 @@ struct Completion {
   bool arrived = false;
 };
 Completion gLast;
+bool gConnectionLost = false;
+LPARAM gLowestCount = 1000;  // lowest connection count the main window was told
 LRESULT gLoginAnswer = 0;
 int gLoginAsked = 0;
 
@@ -32,6 +35,14 @@ LRESULT CALLBACK FakeMainProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     gLast.job = reinterpret_cast<EngineJob*>(wParam);
     gLast.flags = static_cast<uint32_t>(lParam);
     gLast.arrived = true;
+    return 0;
+  }
+  if (message == WM_CONNECTION_COUNT) {
+    if (lParam < gLowestCount) gLowestCount = lParam;
+    return 0;
+  }
+  if (message == WM_CONNECTION_LOST) {
+    gConnectionLost = true;
     return 0;
   }
   if (message == WM_LOGIN_REFUSED) {
@@ -282,4 +293,90 @@ TEST(ServerNames, SameCodePageMeansNoConversion) {
   }
   gCurrent.record.serverCodePage = 0;
   CoUninitialize();
+}
+
+namespace {
+// Sends one command on a connection of its own, as another client would.
+bool SendSiteCommand(int port, const char* command) {
+  HINTERNET net = InternetOpenA("vorto-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+  HINTERNET ftp = InternetConnectA(net, "127.0.0.1", static_cast<INTERNET_PORT>(port), nullptr, nullptr,
+                                   INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0);
+  bool ok = ftp && FtpCommandA(ftp, FALSE, FTP_TRANSFER_TYPE_ASCII, command, 0, nullptr);
+  if (ftp) InternetCloseHandle(ftp);
+  InternetCloseHandle(net);
+  return ok;
+}
+
+void PumpFor(DWORD ms, bool (*until)() = nullptr) {
+  DWORD start = GetTickCount();
+  MSG msg;
+  while (GetTickCount() - start < ms && !(until && until())) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  }
+}
+}  // namespace
+
+TEST_F(EngineFtp, DroppedConnectionsAreFoundByTheKeepAliveAndReconnected) {
+  int port = PeerPort("ftpdoomed");
+  ASSERT_NE(port, 0);
+  gCurrent.record.ftpPort = port;
+  gCurrent.record.connections = 2;
+  gCurrent.record.keepAlive = 1;
+  std::strcpy(gCurrent.record.keepAliveCommand, "NOOP");
+  SetKeepAliveInterval(300);
+  ASSERT_EQ(Connect(), kDoneConnected);
+  ASSERT_TRUE(WaitUntilConnected(2));
+  PumpFor(200);
+  gLowestCount = 1000;
+  ASSERT_TRUE(SendSiteCommand(port, "SITE DROPALL"));
+  // Both workers find the drop at their next keep-alive and come back.
+  PumpFor(3000);
+  EXPECT_TRUE(WaitUntilConnected(2));
+  PumpFor(200);
+  EXPECT_LT(gLowestCount, 2) << "no worker noticed the dropped connection";
+  EXPECT_FALSE(gConnectionLost);
+  std::vector<FileEntry> list = List("/");
+  EXPECT_TRUE(gLast.arrived);
+
+  // Then the server goes away for good: the last worker tells the main window.
+  gConnectionLost = false;
+  ASSERT_TRUE(SendSiteCommand(port, "SITE DIE"));
+  PumpFor(10000, [] { return gConnectionLost; });
+  EXPECT_TRUE(gConnectionLost);
+  EXPECT_EQ(ConnectedWorkers(), 0);
+  SetKeepAliveInterval(0);
+}
+
+TEST_F(EngineFtp, CancelStopsDispatchingAtOnce) {
+  gCurrent.record.connections = 2;
+  WriteFile(Local("src.txt"), "payload");
+  ASSERT_EQ(Connect(), kDoneConnected);
+  auto* job = new EngineJob();
+  job->direction = 0;
+  job->transferList = new std::vector<TransferItem>();
+  for (int i = 0; i < 20; ++i) {
+    TransferItem item = {};
+    CopyText(item.source, Remote("src.txt"));
+    CopyText(item.destination, std::string(gApp.tempDir) + "vorto-cancel-" + std::to_string(i) + ".txt");
+    item.kind = 4;
+    job->transferList->push_back(item);
+  }
+  RequestCancel();
+  EXPECT_EQ(Run(ExecuteTransferListJob, job), kDoneRefreshLocal);
+  ClearCancelRequest();
+  FreeJob(job);
+  for (int i = 0; i < 20; ++i)
+    EXPECT_FALSE(Exists(std::string(gApp.tempDir) + "vorto-cancel-" + std::to_string(i) + ".txt")) << i;
+}
+
+TEST_F(EngineFtp, PathsThatDoNotFitFailInsteadOfBeingCut) {
+  ASSERT_EQ(Connect(), kDoneConnected);
+  std::string longName = Remote(std::string(300, 'n'));
+  RunNames(CreateFilesJob, {longName});
+  // Nothing was created under a cut name.
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((Local("nnnn*")).c_str(), &fd);
+  EXPECT_EQ(h, INVALID_HANDLE_VALUE);
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
 }
