@@ -93,6 +93,9 @@ int ListByCommand(WorkerSlot& slot, bool& fallback) {
       if (back != 0) result = back;
     }
     LeaveCriticalSection(&slot.lock);
+    // A server that refuses the command (some take "-alL" for a path and
+    // answer 550) is listed by enumeration instead of not at all.
+    if (result == ERROR_INTERNET_EXTENDED_ERROR) return 0;
     if (result != 0) ReportInternetError(static_cast<DWORD>(result), "T_SubDirServer TEST 2a", slot.index);
     return result;
   }

@@ -380,3 +380,39 @@ TEST_F(EngineFtp, PathsThatDoNotFitFailInsteadOfBeingCut) {
   EXPECT_EQ(h, INVALID_HANDLE_VALUE);
   if (h != INVALID_HANDLE_VALUE) FindClose(h);
 }
+
+TEST_F(EngineFtp, VsftpdWithItsLocalUserAndAnonymously) {
+  int port = PeerPort("vsftpd");
+  ASSERT_NE(port, 0) << "vsftpd peer not running";
+  std::string home = PeerFolder("vsftpd") + "\\home";
+  gCurrent.record.ftpPort = port;
+  gCurrent.record.anonymous = 0;
+  gCurrent.record.connections = 2;
+  std::strcpy(gCurrent.record.user, "vortoftp");
+  std::strcpy(gCurrent.sessionPassword, "vortopass");
+  ASSERT_EQ(Connect(), kDoneConnected);
+  std::string dir = std::string(SessionDirectory()) + "/" + area_;
+  EXPECT_EQ(RunNames(MakeDirectoriesJob, {dir}), kDoneRefreshServer);
+  RunNames(CreateFilesJob, {dir + "/empty.txt"});
+  RunNames(RenameOrCopyJob, {dir + "/empty.txt", dir + "/moved.txt"});
+  std::vector<FileEntry> list = List(dir);
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_STREQ(list[0].name, "moved.txt");
+  // Removing a nested folder changes into its parent first and comes back.
+  RunNames(MakeDirectoriesJob, {dir + "/a"});
+  RunNames(MakeDirectoriesJob, {dir + "/a/b"});
+  RunNames(MakeDirectoriesJob, {dir + "/a/b/c"});
+  auto* del = new EngineJob();
+  del->items = new std::vector<FileEntry>(1);
+  CopyText((*del->items)[0].name, (dir + "/a").c_str());
+  (*del->items)[0].attributes = kAttrDirectory;
+  Run(DeleteJob, del);
+  FreeJob(del);
+  EXPECT_TRUE(List(dir).size() == 1u);
+  Disconnect();
+
+  gCurrent.record.anonymous = 1;
+  ASSERT_EQ(Connect(), kDoneConnected);
+  std::vector<FileEntry> top = List("/");
+  EXPECT_NE(Find(top, "pub"), nullptr);
+}
