@@ -5,7 +5,7 @@
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
 # Debian packages the build and the tests need.
-VORTO_PACKAGES=(cmake ninja-build g++ libgtest-dev googletest
+VORTO_PACKAGES=(cmake ninja-build g++ libgtest-dev googletest clang libclang-rt-14-dev curl
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 wine xvfb xauth x11-utils imagemagick
   python3-pyftpdlib vsftpd openssh-server openssh-client python3-cryptography)
@@ -29,6 +29,12 @@ install_packages() {
 build_windows() {
   cmake -S "$ROOT" -B "$ROOT/build/win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null &&
     cmake --build "$ROOT/build/win" -j"$(nproc)"
+}
+
+# The fuzz harnesses, with clang and the core instrumented for coverage.
+build_fuzzers() {
+  CC=clang CXX=clang++ cmake -S "$ROOT" -B "$ROOT/build/fuzz" -G Ninja -DVORTO_FUZZ=ON >/dev/null &&
+    cmake --build "$ROOT/build/fuzz" --target fuzzers -j"$(nproc)"
 }
 
 build_native() {
