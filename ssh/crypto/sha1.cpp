@@ -7,7 +7,9 @@ namespace vorto::crypto {
 namespace {
 
 // One round: the schedule lives in a 16-word ring, and the four round
-// functions each get a loop of their own so the compiler can unroll them.
+// functions each get a loop of their own. Unrolled in full, the ring indices
+// become constants and the register shuffle disappears; GCC does not do
+// that by itself.
 #define SHA1_ROUND(F, K, i)                                                                     \
     do {                                                                                        \
         if ((i) >= 16)                                                                          \
@@ -28,9 +30,13 @@ void Sha1Compress(uint32_t state[5], const uint8_t block[64]) {
     uint32_t w[16];
     for (int i = 0; i < 16; ++i) w[i] = LoadBe32(block + 4 * i);
     uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
+#pragma GCC unroll 20
     for (int i = 0; i < 20; ++i) SHA1_ROUND(d ^ (b & (c ^ d)), 0x5a827999u, i);
+#pragma GCC unroll 20
     for (int i = 20; i < 40; ++i) SHA1_ROUND(b ^ c ^ d, 0x6ed9eba1u, i);
+#pragma GCC unroll 20
     for (int i = 40; i < 60; ++i) SHA1_ROUND((b & c) | (d & (b | c)), 0x8f1bbcdcu, i);
+#pragma GCC unroll 20
     for (int i = 60; i < 80; ++i) SHA1_ROUND(b ^ c ^ d, 0xca62c1d6u, i);
     state[0] += a;
     state[1] += b;
