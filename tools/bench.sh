@@ -1,16 +1,36 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks and prints their figures: the crypto
-# primitives natively (optimised, no sanitizers), then the program's
+# primitives natively (optimised, no sanitizers) and under Wine, side by
+# side with `openssl speed` measured in the same run, then the program's
 # start-up time under Wine.
+#
+# VORTO_BENCH_NATIVE_DIR and VORTO_BENCH_WIN_DIR choose other build folders
+# (default build/bench and build/win).
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 install_packages
-cmake -S "$ROOT" -B "$ROOT/build/bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORTO_SANITIZE=OFF >/dev/null
-cmake --build "$ROOT/build/bench" --target bench
-build_windows
+native_dir="${VORTO_BENCH_NATIVE_DIR:-$ROOT/build/bench}"
+win_dir="${VORTO_BENCH_WIN_DIR:-$ROOT/build/win}"
+cmake -S "$ROOT" -B "$native_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORTO_SANITIZE=OFF >/dev/null
+cmake --build "$native_dir" --target bench_crypto
+cmake -S "$ROOT" -B "$win_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null
+cmake --build "$win_dir" --target bench_crypto bench_startup vorto vortores
+
 prefix="$(mktemp -d /tmp/vorto-bench-prefix.XXXXXX)"
-cleanup() { stop_wine; stop_xvfb; rm -rf "$prefix"; }
+figures="$(mktemp -d /tmp/vorto-bench-figures.XXXXXX)"
+cleanup() { stop_wine; stop_xvfb; rm -rf "$prefix" "$figures"; }
 trap cleanup EXIT
 start_xvfb
 start_wine "$prefix"
-cmake --build "$ROOT/build/win" --target bench
+
+keys="$ROOT/tests/data/crypto/keys.txt"
+echo "== Crypto primitives, native"
+"$native_dir/tests/bench_crypto" "$keys" | tee "$figures/native"
+echo "== Crypto primitives, under Wine"
+# Wine maps the Unix root to drive Z:, so the Unix path of the keys works.
+wine "$win_dir/bin/bench_crypto.exe" "$keys" </dev/null | tr -d '\r' | tee "$figures/wine"
+echo "== Side by side with openssl speed"
+python3 "$ROOT/tests/bench/crypto_compare.py" "$figures/native" "$figures/wine"
+
+echo "== Start-up under Wine"
+cmake --build "$win_dir" --target bench
