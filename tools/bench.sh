@@ -12,9 +12,9 @@ install_packages
 native_dir="${VORTO_BENCH_NATIVE_DIR:-$ROOT/build/bench}"
 win_dir="${VORTO_BENCH_WIN_DIR:-$ROOT/build/win}"
 cmake -S "$ROOT" -B "$native_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORTO_SANITIZE=OFF >/dev/null
-cmake --build "$native_dir" --target bench_crypto
+cmake --build "$native_dir" --target bench_crypto bench_listing
 cmake -S "$ROOT" -B "$win_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null
-cmake --build "$win_dir" --target bench_crypto bench_startup vorto vortores
+cmake --build "$win_dir" --target bench_crypto bench_startup bench_ftplist vorto vortores
 
 prefix="$(mktemp -d /tmp/vorto-bench-prefix.XXXXXX)"
 figures="$(mktemp -d /tmp/vorto-bench-figures.XXXXXX)"
@@ -31,6 +31,22 @@ echo "== Crypto primitives, under Wine"
 wine "$win_dir/bin/bench_crypto.exe" "$keys" </dev/null | tr -d '\r' | tee "$figures/wine"
 echo "== Side by side with openssl speed"
 python3 "$ROOT/tests/bench/crypto_compare.py" "$figures/native" "$figures/wine"
+
+echo "== Listing"
+"$native_dir/tests/bench_listing"
+# A 10,000-entry directory on a loopback server: enumerated under Wine, and
+# the same directory's LIST text through the parser natively.
+# The anonymous user must be able to reach the folder, so it lives in build/.
+peer="$ROOT/build/bench-peer"
+rm -rf "$peer"
+bash "$ROOT/tests/peers/vsftpd_peer.sh" start "$peer" >/dev/null
+vport="$(cat "$peer/vsftpd.port")"
+mkdir -p "$peer/anon/pub/big"
+(cd "$peer/anon/pub/big" && for i in $(seq 1 10000); do : >"file-$i.dat"; done)
+curl -s -X "LIST -alL" "ftp://127.0.0.1:$vport/pub/big/" >"$figures/big-listing.txt"
+"$native_dir/tests/bench_listing" "$figures/big-listing.txt"
+wine "$win_dir/bin/bench_ftplist.exe" "$vport" /pub/big </dev/null | tr -d '\r'
+bash "$ROOT/tests/peers/vsftpd_peer.sh" stop "$peer" >/dev/null
 
 echo "== Start-up under Wine"
 cmake --build "$win_dir" --target bench
