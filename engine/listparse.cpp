@@ -11,15 +11,18 @@ namespace {
 constexpr std::string_view kLinkArrow = " -> ";
 constexpr size_t kPermissionsLength = 11;
 
-// The leading decimal digits as a 64-bit size. False when the number
-// does not fit, so the entry is skipped rather than given a wrong size.
+// The leading decimal digits as a 64-bit size. A number with more digits
+// than 64 bits hold saturates at the largest size instead of wrapping.
 bool ReadSize(std::string_view column, int64_t& size) {
   constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
   size = 0;
   for (char c : column) {
     if (c < '0' || c > '9') break;
     const int digit = c - '0';
-    if (size > (kMax - digit) / 10) return false;
+    if (size > (kMax - digit) / 10) {
+      size = kMax;
+      break;
+    }
     size = size * 10 + digit;
   }
   return true;

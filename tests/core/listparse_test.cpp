@@ -258,12 +258,14 @@ TEST(ListParseHostile, DoubleByteNamesMayHoldTheBackslashByte) {
   EXPECT_TRUE(IsSafeEntryName("a\x95\x5C", sjis.isLeadByte));
 }
 
-TEST(ListParseHostile, SizesThatDoNotFitAreSkipped) {
+TEST(ListParseHostile, SizesThatDoNotFitSaturate) {
   Parsed p = Parse(
       "-rw-r--r-- 1 u g 9223372036854775808 Jan  5  2008 over\n"
-      "-rw-r--r-- 1 u g 99999999999999999999999999 Jan  5  2008 way-over\n");
-  EXPECT_TRUE(p.entries.empty());
-  EXPECT_EQ(p.result.skippedLines, 2u);
+      "-rw-r--r-- 1 u g 99999999999999999999999999 Jan  5  2008 way-over\n"
+      "-rw-r--r-- 1 u g 9223372036854775807 Jan  5  2008 largest\n");
+  ASSERT_EQ(p.entries.size(), 3u);
+  for (const FileEntry& e : p.entries) EXPECT_EQ(e.size, INT64_MAX) << e.name;
+  EXPECT_STREQ(p.entries[1].name, "way-over");
 }
 
 TEST(ListParseHostile, ShortAndOddLinesNeverReadPastTheirEnd) {
