@@ -304,6 +304,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       if (wParam == 2) {
         gApp.openConnections = static_cast<int>(lParam);
         ShowConnectionCount(gApp.openConnections);
+        InvalidateRect(gApp.serverPane, nullptr, TRUE);
       }
       return 0;
     case WM_LOGIN_REFUSED:

@@ -1,6 +1,10 @@
 #include "panes/panewindow_win.h"
 
+#include <cstdio>
+
 #include "app/appstate_win.h"
+#include "engine/engine_win.h"
+#include "profiles/current_win.h"
 #include "res/resource.h"
 
 namespace {
@@ -30,7 +34,10 @@ LRESULT CALLBACK PaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
       if (GetDlgCtrlID(window) == IDC_LOCAL_PANE) {
         if (!GetCurrentDirectoryA(sizeof text, text)) text[0] = '\0';
       } else {
-        lstrcpynA(text, gApp.openConnections ? "" : "Not connected", sizeof text);
+        if (IsConnected())
+          snprintf(text, sizeof text, "%s %s", gCurrent.record.host, SessionDirectory());
+        else
+          lstrcpynA(text, "Not connected", sizeof text);
       }
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, GetSysColor(GetFocus() == window ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <wininet.h>
 #include <objbase.h>
+#include <commctrl.h>
 
 #include <cstring>
 #include <fstream>
@@ -11,7 +12,9 @@
 
 #include "app/appstate_win.h"
 #include "engine/engine_win.h"
+#include "engine/progress_win.h"
 #include "engine/progressapi_win.h"
+#include "res/resource.h"
 #include "app/textbuf.h"
 #include "profiles/current_win.h"
 #include "support/peers_win.h"
@@ -415,4 +418,56 @@ TEST_F(EngineFtp, VsftpdWithItsLocalUserAndAnonymously) {
   ASSERT_EQ(Connect(), kDoneConnected);
   std::vector<FileEntry> top = List("/");
   EXPECT_NE(Find(top, "pub"), nullptr);
+}
+
+TEST_F(EngineFtp, FailuresAreReportedInTheExactFormat) {
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::strcpy(std::strrchr(path, '\\') + 1, "vortores.dll");
+  gApp.resources = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(CreateProgressWindow(nullptr), nullptr);
+  HWND errors = GetDlgItem(gProgressWindows.errorPage, IDC_ERROR_LIST);
+  auto lastLine = [&] {
+    char text[1100] = {};
+    int n = ListView_GetItemCount(errors);
+    if (n > 0) ListView_GetItemText(errors, n - 1, 0, text, sizeof text);
+    return std::string(text);
+  };
+
+  ASSERT_EQ(Connect(), kDoneConnected);
+  auto* del = new EngineJob();
+  del->items = new std::vector<FileEntry>(1);
+  CopyText((*del->items)[0].name, (area_ + "/missing.txt").c_str());
+  (*del->items)[0].attributes = kAttrNormal;
+  Run(DeleteJob, del);
+  FreeJob(del);
+  std::string line = lastLine();
+  EXPECT_EQ(line.rfind("Thread #1: [FtpDeleteFile] error code: 12003, ", 0), 0u) << line;
+  EXPECT_NE(line.find(" : 550"), std::string::npos) << line;
+
+  // The upload half of a copy fails: still no temporary file behind.
+  WriteFile(Local("c.txt"), "c");
+  int before = 0, after = 0;
+  WIN32_FIND_DATAA fd;
+  auto count = [&] {
+    int n = 0;
+    HANDLE h = FindFirstFileA((std::string(gApp.tempDir) + "tmp*.tmp").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+      do ++n;
+      while (FindNextFileA(h, &fd));
+      FindClose(h);
+    }
+    return n;
+  };
+  before = count();
+  RunNames(RenameOrCopyJob, {Remote("c.txt"), Remote("no-such-dir/c.txt")}, kRenameCopies);
+  after = count();
+  EXPECT_EQ(after, before);
+  EXPECT_NE(lastLine().find("[FtpOpenFile]"), std::string::npos) << lastLine();
+
+  DestroyProgressWindow();
+  FreeLibrary(gApp.resources);
+  gApp.resources = nullptr;
 }
