@@ -188,6 +188,7 @@ void OnJobDone(HWND window, WPARAM wParam, LPARAM lParam) {
   // The panes take listings, follow-ups and the synchronize review once
   // they exist; until then the job simply ends here.
   FreeJob(job);
+  UpdateServerPaneText();
   ApplyPendingResize();
   if (flags & kDoneDestroyWindow) DestroyWindow(window);
 }
@@ -304,7 +305,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       if (wParam == 2) {
         gApp.openConnections = static_cast<int>(lParam);
         ShowConnectionCount(gApp.openConnections);
-        InvalidateRect(gApp.serverPane, nullptr, TRUE);
+        UpdateServerPaneText();
       }
       return 0;
     case WM_LOGIN_REFUSED:

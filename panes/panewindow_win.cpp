@@ -34,10 +34,7 @@ LRESULT CALLBACK PaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
       if (GetDlgCtrlID(window) == IDC_LOCAL_PANE) {
         if (!GetCurrentDirectoryA(sizeof text, text)) text[0] = '\0';
       } else {
-        if (IsConnected())
-          snprintf(text, sizeof text, "%s %s", gCurrent.record.host, SessionDirectory());
-        else
-          lstrcpynA(text, "Not connected", sizeof text);
+        GetWindowTextA(window, text, sizeof text);
       }
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, GetSysColor(GetFocus() == window ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
@@ -67,8 +64,19 @@ bool RegisterPaneClasses(HINSTANCE instance) {
   return true;
 }
 
+void UpdateServerPaneText() {
+  if (!gApp.serverPane) return;
+  char text[MAX_PATH + 300];
+  if (IsConnected() && ConnectedWorkers() > 0)
+    snprintf(text, sizeof text, "%s %s", gCurrent.record.host, SessionDirectory());
+  else
+    snprintf(text, sizeof text, "Not connected");
+  SetWindowTextA(gApp.serverPane, text);
+  InvalidateRect(gApp.serverPane, nullptr, TRUE);
+}
+
 HWND CreatePaneWindow(HWND parent, bool server, int x, int width, int height) {
-  return CreateWindowExA(0, server ? kServerPaneClass : kLocalPaneClass, "",
+  return CreateWindowExA(0, server ? kServerPaneClass : kLocalPaneClass, server ? "Not connected" : "",
                          WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP, x, 0, width, height,
                          parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(server ? IDC_SERVER_PANE : IDC_LOCAL_PANE)),
                          gApp.instance, nullptr);

@@ -8,5 +8,7 @@
 
 bool RegisterPaneClasses(HINSTANCE instance);
 HWND CreatePaneWindow(HWND parent, bool server, int x, int width, int height);
+// The server pane's text names the server and folder while connected.
+void UpdateServerPaneText();
 
 #endif

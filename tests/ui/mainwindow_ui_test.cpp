@@ -9,6 +9,7 @@
 #include "app/windowinfo.h"
 #include "profiles/profilestore_win.h"
 #include "res/resource.h"
+#include "support/peers_win.h"
 #include "support/program_driver_win.h"
 #include "support/registry_fixture_win.h"
 
@@ -200,4 +201,28 @@ TEST_F(MainWindow, CurrentProfileFromTheLastRunIsApplied) {
   EXPECT_TRUE(WaitUntil([&] { return WindowText(program_.mainWindow) == "Quick Connect - Vorto"; }, 5000))
       << WindowText(program_.mainWindow);
   CloseAndWait();
+}
+
+TEST_F(MainWindow, ConnectsToAProfileAndDisconnectsWhenClosed) {
+  int port = PeerPort("ftp");
+  ASSERT_NE(port, 0) << "FTP peer not running";
+  ServerProfile p;
+  SetDefaultProfile(p);
+  std::strcpy(p.host, "127.0.0.1");
+  p.ftpPort = port;
+  p.anonymous = 1;
+  p.passive = 1;
+  p.connections = 3;
+  ProfileLists lists;
+  SetDefaultLists(lists);
+  ASSERT_TRUE(SaveProfile("peer", p, lists));
+  Start("/c peer");
+  HWND server = Pane(IDC_SERVER_PANE);
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(server) == "127.0.0.1 /"; }, 15000)) << WindowText(server);
+  // Closing while connected disconnects first and ends well within the
+  // five-second deadline.
+  DWORD start = GetTickCount();
+  PostMessageA(program_.mainWindow, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitForExit(program_, 10000));
+  EXPECT_LT(GetTickCount() - start, 6000u);
 }
