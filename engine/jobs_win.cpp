@@ -197,24 +197,22 @@ unsigned __stdcall DeleteJob(void* argument) {
   return 0;
 }
 
-unsigned __stdcall MakeDirectoriesJob(void* argument) {
-  auto* job = static_cast<EngineJob*>(argument);
+// Runs `operation` on each of the job's names on all workers at once.
+static unsigned DispatchEachName(EngineJob* job, int operation) {
   JobMutex mutex;
   if (job->names)
-    for (const std::string& name : *job->names) Dispatch(Request(1, nullptr, name.c_str()), kOpMakeDirectory, false);
+    for (const std::string& name : *job->names) Dispatch(Request(1, nullptr, name.c_str()), operation, false);
   WaitForAllWorkers();
   Complete(job, kDoneRefreshServer, mutex);
   return 0;
 }
 
+unsigned __stdcall MakeDirectoriesJob(void* argument) {
+  return DispatchEachName(static_cast<EngineJob*>(argument), kOpMakeDirectory);
+}
+
 unsigned __stdcall CreateFilesJob(void* argument) {
-  auto* job = static_cast<EngineJob*>(argument);
-  JobMutex mutex;
-  if (job->names)
-    for (const std::string& name : *job->names) Dispatch(Request(1, nullptr, name.c_str()), kOpCreateFile, false);
-  WaitForAllWorkers();
-  Complete(job, kDoneRefreshServer, mutex);
-  return 0;
+  return DispatchEachName(static_cast<EngineJob*>(argument), kOpCreateFile);
 }
 
 unsigned __stdcall RenameOrCopyJob(void* argument) {

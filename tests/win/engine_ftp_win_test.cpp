@@ -67,6 +67,19 @@ void WriteFile(const std::string& path, const std::string& data) {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// Temporary files the copy on the server could leave behind.
+int CountTempFiles() {
+  WIN32_FIND_DATAA fd;
+  int n = 0;
+  HANDLE h = FindFirstFileA((std::string(gApp.tempDir) + "tmp*.tmp").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do ++n;
+    while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  return n;
+}
+
 bool WaitUntilConnected(int count) {
   DWORD start = GetTickCount();
   while (ConnectedWorkers() < count) {
@@ -207,23 +220,12 @@ TEST_F(EngineFtp, RemoteOperationsChangeTheServerFolder) {
   EXPECT_TRUE(Exists(Local("renamed.txt")));
 
   // Copy on the server leaves no temporary file behind.
-  WIN32_FIND_DATAA fd;
-  auto countTemp = [&] {
-    int n = 0;
-    HANDLE h = FindFirstFileA((std::string(gApp.tempDir) + "tmp*.tmp").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do ++n;
-      while (FindNextFileA(h, &fd));
-      FindClose(h);
-    }
-    return n;
-  };
-  int tempBefore = countTemp();
+  int tempBefore = CountTempFiles();
   RunNames(RenameOrCopyJob, {Remote("data.bin"), Remote("copy.bin")}, kRenameCopies);
   EXPECT_EQ(ReadFile(Local("copy.bin")), ReadFile(Local("data.bin")));
   RunNames(RenameOrCopyJob, {Remote("missing.bin"), Remote("never.bin")}, kRenameCopies);
   EXPECT_FALSE(Exists(Local("never.bin")));
-  EXPECT_EQ(countTemp(), tempBefore);
+  EXPECT_EQ(CountTempFiles(), tempBefore);
 
   // The directory moves into the session directory's view after a change.
   auto* cd = new EngineJob();
@@ -449,22 +451,9 @@ TEST_F(EngineFtp, FailuresAreReportedInTheExactFormat) {
 
   // The upload half of a copy fails: still no temporary file behind.
   WriteFile(Local("c.txt"), "c");
-  int before = 0, after = 0;
-  WIN32_FIND_DATAA fd;
-  auto count = [&] {
-    int n = 0;
-    HANDLE h = FindFirstFileA((std::string(gApp.tempDir) + "tmp*.tmp").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do ++n;
-      while (FindNextFileA(h, &fd));
-      FindClose(h);
-    }
-    return n;
-  };
-  before = count();
+  int before = CountTempFiles();
   RunNames(RenameOrCopyJob, {Remote("c.txt"), Remote("no-such-dir/c.txt")}, kRenameCopies);
-  after = count();
-  EXPECT_EQ(after, before);
+  EXPECT_EQ(CountTempFiles(), before);
   EXPECT_NE(lastLine().find("[FtpOpenFile]"), std::string::npos) << lastLine();
 
   DestroyProgressWindow();
