@@ -13,8 +13,8 @@ TEST(KeyFileIdentify, FixturesByTheirFirstBytes) {
         KeyFileType type;
         const char* description;
     } cases[] = {
-        {"rsa_none.ppk", kKeyFileSsh2, "PuTTY SSH2 private key"},
-        {"dsa_rev1_mac.ppk", kKeyFileSsh2, "PuTTY SSH2 private key"},
+        {"rsa_none.key", kKeyFileSsh2, "PuTTY SSH2 private key"},
+        {"dsa_rev1_mac.key", kKeyFileSsh2, "PuTTY SSH2 private key"},
         {"ssh1_3des.key", kKeyFileSsh1, "SSH1 private key"},
         {"openssh_rsa.key", kKeyFileOpenSsh, "OpenSSH SSH2 private key"},
         {"sshcom.key", kKeyFileSshCom, "ssh.com SSH2 private key"},

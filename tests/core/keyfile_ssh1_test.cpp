@@ -128,7 +128,7 @@ TEST(KeyFileSsh1, HeaderCipherTypeAndSize) {
     EXPECT_STREQ(ReadSsh1PublicKeyFile(path.c_str(), part).error, "error reading file");
     EXPECT_EQ(ErrorOf(longest + "x"), "error reading file");
     EXPECT_STREQ(LoadSsh1KeyFile(KeyPath("missing.key").c_str(), nullptr, key).error, "can't open file");
-    EXPECT_STREQ(LoadSsh1KeyFile(KeyPath("rsa_none.ppk").c_str(), nullptr, key).error, "not an SSH-1 RSA file");
+    EXPECT_STREQ(LoadSsh1KeyFile(KeyPath("rsa_none.key").c_str(), nullptr, key).error, "not an SSH-1 RSA file");
 }
 
 TEST(KeyFileSsh1, EveryTruncationFailsCleanly) {

@@ -43,13 +43,13 @@ struct ValidFile {
 };
 
 const ValidFile kValidFiles[] = {
-    {"rsa_none.ppk", "ssh-rsa", "rsa test key", false},
-    {"rsa_aes.ppk", "ssh-rsa", "rsa test key", false},
-    {"dsa_none.ppk", "ssh-dss", "dsa test key", false},
-    {"dsa_aes.ppk", "ssh-dss", "dsa test key", false},
-    {"rsa_rev1_mac.ppk", "ssh-rsa", "old rsa key", true},
-    {"rsa_rev1_hash.ppk", "ssh-rsa", "old rsa key", true},
-    {"dsa_rev1_mac.ppk", "ssh-dss", "old dsa key", true},
+    {"rsa_none.key", "ssh-rsa", "rsa test key", false},
+    {"rsa_aes.key", "ssh-rsa", "rsa test key", false},
+    {"dsa_none.key", "ssh-dss", "dsa test key", false},
+    {"dsa_aes.key", "ssh-dss", "dsa test key", false},
+    {"rsa_rev1_mac.key", "ssh-rsa", "old rsa key", true},
+    {"rsa_rev1_hash.key", "ssh-rsa", "old rsa key", true},
+    {"dsa_rev1_mac.key", "ssh-dss", "old dsa key", true},
 };
 
 }  // namespace
@@ -84,31 +84,31 @@ TEST(KeyFileSsh2, LoadsEveryWrittenFileWithTheWritersNumbers) {
 
 TEST(KeyFileSsh2, PublicPartAndEncryptionReadWithoutPassphrase) {
     Ssh2PublicKey part;
-    KeyLoadResult result = ReadSsh2PublicKeyFile(KeyPath("rsa_aes.ppk").c_str(), part);
+    KeyLoadResult result = ReadSsh2PublicKeyFile(KeyPath("rsa_aes.key").c_str(), part);
     ASSERT_EQ(result.status, kKeyLoaded) << result.error;
     EXPECT_EQ(part.algorithm, "ssh-rsa");
     EXPECT_EQ(part.comment, "rsa test key");
     EXPECT_TRUE(part.encrypted);
-    EXPECT_EQ(Hex(part.blob), Facts("rsa_aes.ppk")["public"]);
+    EXPECT_EQ(Hex(part.blob), Facts("rsa_aes.key")["public"]);
 
     std::string comment;
-    EXPECT_TRUE(Ssh2KeyFileIsEncrypted(KeyPath("dsa_aes.ppk").c_str(), &comment));
+    EXPECT_TRUE(Ssh2KeyFileIsEncrypted(KeyPath("dsa_aes.key").c_str(), &comment));
     EXPECT_EQ(comment, "dsa test key");
-    EXPECT_FALSE(Ssh2KeyFileIsEncrypted(KeyPath("dsa_none.ppk").c_str(), &comment));
+    EXPECT_FALSE(Ssh2KeyFileIsEncrypted(KeyPath("dsa_none.key").c_str(), &comment));
     EXPECT_FALSE(Ssh2KeyFileIsEncrypted(KeyPath("ssh1_3des.key").c_str(), nullptr));
     EXPECT_FALSE(Ssh2KeyFileIsEncrypted(KeyPath("no such file").c_str(), nullptr));
 
     // A damaged private half does not stop the public one from reading.
-    std::string text = ReadText("rsa_none.ppk");
+    std::string text = ReadText("rsa_none.key");
     text = text.substr(0, text.find("Private-Lines"));
     Ssh2PublicKey cut;
     EXPECT_EQ(ParseSsh2PublicKey(BytesOf(text), cut).status, kKeyLoaded);
-    EXPECT_EQ(Hex(cut.blob), Facts("rsa_none.ppk")["public"]);
+    EXPECT_EQ(Hex(cut.blob), Facts("rsa_none.key")["public"]);
 }
 
 TEST(KeyFileSsh2, TamperingAndWrongPassphrasesAreTold) {
-    std::string clear = ReadText("rsa_none.ppk");
-    std::string encrypted = ReadText("rsa_aes.ppk");
+    std::string clear = ReadText("rsa_none.key");
+    std::string encrypted = ReadText("rsa_aes.key");
 
     // The check value covers the comment.
     EXPECT_EQ(ErrorOf(ReplaceOnce(clear, "Comment: rsa test key", "Comment: rsa test kez")), "MAC failed");
@@ -123,7 +123,7 @@ TEST(KeyFileSsh2, TamperingAndWrongPassphrasesAreTold) {
         EXPECT_STREQ(result.error, "wrong passphrase");
     }
     Ssh2Key key;
-    EXPECT_EQ(LoadSsh2KeyFile(KeyPath("rsa_rev1_mac.ppk").c_str(), "nope", key).status, kKeyWrongPassphrase);
+    EXPECT_EQ(LoadSsh2KeyFile(KeyPath("rsa_rev1_mac.key").c_str(), "nope", key).status, kKeyWrongPassphrase);
     EXPECT_EQ(key.key, nullptr);
 
     // The value is compared as lowercase hex digits.
@@ -139,19 +139,19 @@ TEST(KeyFileSsh2, TamperingAndWrongPassphrasesAreTold) {
 
 TEST(KeyFileSsh2, MismatchedHalvesAndWeakChecksAreRefused) {
     Ssh2Key key;
-    KeyLoadResult result = LoadSsh2KeyFile(KeyPath("rsa_mismatch.ppk").c_str(), nullptr, key);
+    KeyLoadResult result = LoadSsh2KeyFile(KeyPath("rsa_mismatch.key").c_str(), nullptr, key);
     EXPECT_STREQ(result.error, "createkey failed");
     EXPECT_EQ(key.key, nullptr);
 
     // The bare hash stands only in revision 1 RSA files.
-    result = LoadSsh2KeyFile(KeyPath("dsa_rev1_hash.ppk").c_str(), nullptr, key);
+    result = LoadSsh2KeyFile(KeyPath("dsa_rev1_hash.key").c_str(), nullptr, key);
     EXPECT_STREQ(result.error, "file format error");
-    std::string current = ReadText("rsa_none.ppk");
+    std::string current = ReadText("rsa_none.key");
     EXPECT_EQ(ErrorOf(ReplaceOnce(current, "Private-MAC:", "Private-Hash:")), "file format error");
 }
 
 TEST(KeyFileSsh2, LineGrammar) {
-    std::string text = ReadText("dsa_none.ppk");
+    std::string text = ReadText("dsa_none.key");
     ASSERT_EQ(ErrorOf(text), "(loaded)");
 
     auto with_endings = [&](const std::string& ending) {
@@ -188,7 +188,7 @@ TEST(KeyFileSsh2, LineGrammar) {
 }
 
 TEST(KeyFileSsh2, HeadersInOrderWithKnownValues) {
-    std::string text = ReadText("rsa_none.ppk");
+    std::string text = ReadText("rsa_none.key");
     EXPECT_EQ(ErrorOf(""), "not a PuTTY SSH-2 private key");
     EXPECT_EQ(ErrorOf(ReplaceOnce(text, "PuTTY-User-Key-File-2", "PuTTY-User-Key-File-3")),
               "not a PuTTY SSH-2 private key");
@@ -203,12 +203,12 @@ TEST(KeyFileSsh2, HeadersInOrderWithKnownValues) {
     EXPECT_EQ(ErrorOf(text.substr(0, text.find("Private-Lines"))), "file format error");
 
     // Revision 2 has no bare hash, whatever the file says about itself.
-    std::string old = ReplaceOnce(ReadText("rsa_rev1_hash.ppk"), "File-1", "File-2");
+    std::string old = ReplaceOnce(ReadText("rsa_rev1_hash.key"), "File-1", "File-2");
     EXPECT_EQ(ErrorOf(old), "file format error");
 }
 
 TEST(KeyFileSsh2, HostileCountsAndLengths) {
-    std::string text = ReadText("rsa_none.ppk");
+    std::string text = ReadText("rsa_none.key");
     for (const char* count : {"99999999999999999999999999", "18446744073709551616", "4294967297", "5", "-4", "+4", " 4",
                               "4 ", "", "0x4"}) {
         EXPECT_EQ(ErrorOf(ReplaceOnce(text, "Public-Lines: 4", std::string("Public-Lines: ") + count)),
@@ -218,7 +218,7 @@ TEST(KeyFileSsh2, HostileCountsAndLengths) {
     EXPECT_EQ(ErrorOf(ReplaceOnce(text, "Private-Lines: 8", "Private-Lines: 1000000")), "file format error");
 
     // An encrypted private blob must be whole AES blocks, and needs a passphrase.
-    std::string encrypted = ReadText("rsa_aes.ppk");
+    std::string encrypted = ReadText("rsa_aes.key");
     size_t lines = encrypted.find("Private-Lines: ");
     size_t mac = encrypted.find("Private-MAC: ");
     std::string short_blob = encrypted.substr(0, lines) + "Private-Lines: 1\nAAAA\n" + encrypted.substr(mac);
@@ -227,7 +227,7 @@ TEST(KeyFileSsh2, HostileCountsAndLengths) {
 }
 
 TEST(KeyFileSsh2, EveryTruncationFailsCleanly) {
-    for (const char* name : {"rsa_none.ppk", "dsa_aes.ppk"}) {
+    for (const char* name : {"rsa_none.key", "dsa_aes.key"}) {
         std::string text = ReadText(name);
         auto facts = Facts(name);
         const char* passphrase = facts.count("passphrase") ? facts["passphrase"].c_str() : nullptr;
@@ -245,8 +245,8 @@ TEST(KeyFileSsh2, FilesThatAreNotOurs) {
                  "not a PuTTY SSH-2 private key");
     EXPECT_STREQ(LoadSsh2KeyFile(KeyPath("ssh1_clear.key").c_str(), nullptr, key).error,
                  "not a PuTTY SSH-2 private key");
-    EXPECT_STREQ(LoadSsh2KeyFile(KeyPath("missing.ppk").c_str(), nullptr, key).error, "can't open file");
+    EXPECT_STREQ(LoadSsh2KeyFile(KeyPath("missing.key").c_str(), nullptr, key).error, "can't open file");
     Ssh2PublicKey part;
-    EXPECT_STREQ(ReadSsh2PublicKeyFile(KeyPath("missing.ppk").c_str(), part).error, "can't open file");
+    EXPECT_STREQ(ReadSsh2PublicKeyFile(KeyPath("missing.key").c_str(), part).error, "can't open file");
     EXPECT_EQ(key.key, nullptr);
 }

@@ -2,8 +2,8 @@
 """Writes the key-file fixtures for the key-file tests.
 
 Keys come from python3-cryptography; both file formats are written here from
-their rules, independently of the reader under test. Run with Debian's
-/usr/bin/python3 from this folder's parent or anywhere:
+their rules, independently of the reader under test. Run it with Debian's
+interpreter, which has python3-cryptography:
 
     /usr/bin/python3 tests/data/keys/make_keys.py
 
@@ -156,20 +156,20 @@ def main():
     rf, df = rsa_facts(rsa_key, rpub, rpriv), dict(public=dpub.hex(), private=dpriv.hex())
     pw = "correct-horse-battery"  # no blanks: the manifest splits on them
 
-    write("rsa_none.ppk", text_key_file("ssh-rsa", "rsa test key", rpub, rpriv), manifest, **rf)
-    write("rsa_aes.ppk", text_key_file("ssh-rsa", "rsa test key", rpub, rpriv, pw), manifest, passphrase=pw, **rf)
-    write("dsa_none.ppk", text_key_file("ssh-dss", "dsa test key", dpub, dpriv), manifest, **df)
-    write("dsa_aes.ppk", text_key_file("ssh-dss", "dsa test key", dpub, dpriv, pw), manifest, passphrase=pw, **df)
-    write("rsa_rev1_mac.ppk", text_key_file("ssh-rsa", "old rsa key", rpub, rpriv, pw, revision=1),
+    write("rsa_none.key", text_key_file("ssh-rsa", "rsa test key", rpub, rpriv), manifest, **rf)
+    write("rsa_aes.key", text_key_file("ssh-rsa", "rsa test key", rpub, rpriv, pw), manifest, passphrase=pw, **rf)
+    write("dsa_none.key", text_key_file("ssh-dss", "dsa test key", dpub, dpriv), manifest, **df)
+    write("dsa_aes.key", text_key_file("ssh-dss", "dsa test key", dpub, dpriv, pw), manifest, passphrase=pw, **df)
+    write("rsa_rev1_mac.key", text_key_file("ssh-rsa", "old rsa key", rpub, rpriv, pw, revision=1),
           manifest, passphrase=pw, **rf)
-    write("rsa_rev1_hash.ppk", text_key_file("ssh-rsa", "old rsa key", rpub, rpriv, revision=1, check="Private-Hash"),
+    write("rsa_rev1_hash.key", text_key_file("ssh-rsa", "old rsa key", rpub, rpriv, revision=1, check="Private-Hash"),
           manifest, **rf)
-    write("dsa_rev1_mac.ppk", text_key_file("ssh-dss", "old dsa key", dpub, dpriv, revision=1), manifest, **df)
+    write("dsa_rev1_mac.key", text_key_file("ssh-dss", "old dsa key", dpub, dpriv, revision=1), manifest, **df)
     # Only RSA files of revision 1 may carry the bare hash.
-    write("dsa_rev1_hash.ppk", text_key_file("ssh-dss", "old dsa key", dpub, dpriv, revision=1, check="Private-Hash"),
+    write("dsa_rev1_hash.key", text_key_file("ssh-dss", "old dsa key", dpub, dpriv, revision=1, check="Private-Hash"),
           manifest, **df)
     # A valid check value over halves of two different keys.
-    write("rsa_mismatch.ppk", text_key_file("ssh-rsa", "two keys", rpub, other_priv), manifest)
+    write("rsa_mismatch.key", text_key_file("ssh-rsa", "two keys", rpub, other_priv), manifest)
 
     pn = rsa_key.private_numbers()
     r1 = dict(e="%x" % pn.public_numbers.e, n="%x" % pn.public_numbers.n, d="%x" % pn.d, bits=pn.public_numbers.n.bit_length())
