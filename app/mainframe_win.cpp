@@ -381,7 +381,8 @@ void StartDisconnect(uint32_t completionFlags) {
 }
 
 void ConnectCurrentProfile(HWND owner) {
-  if (IsConnected() || !PrepareConnectPassword(owner)) return;
+  // While a job runs (a disconnect, say) the pool is not ours to start.
+  if (IsConnected() || ActiveJobs() > 0 || !PrepareConnectPassword(owner)) return;
   if (StartWorkers() <= 0) return;
   ShowProgressWindow(true);
   auto* job = new EngineJob();
