@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/appstate_win.h"
+#include "app/quickconnect_win.h"
 #include "res/resource.h"
 
 namespace {
@@ -80,4 +81,7 @@ void RebuildBars() {
   CreateBars(gApp.mainWindow);
 }
 
-void ShowQuickConnect(const char*) {}
+void ShowQuickConnect(const char* address) {
+  // An address from the command line connects with passive mode off.
+  QuickConnect(address, false);
+}

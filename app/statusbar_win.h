@@ -18,8 +18,8 @@ void EndMenuHelp();
 void CreateBars(HWND parent);
 void DestroyBars();
 void RebuildBars();
-// Quick connect from an address given on the command line; the bar that
-// takes it is part of the bar area.
+// Quick connect from an address given on the command line (the
+// quick-connect bar of the bar area will show it too).
 void ShowQuickConnect(const char* address);
 
 #endif

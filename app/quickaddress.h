@@ -1,0 +1,26 @@
+// The quick-connect address: [sftp://|ftp://][user[:password]@]host.
+// No port is taken from it: "host:2121" stays the host text.
+#ifndef VORTO_APP_QUICKADDRESS_H
+#define VORTO_APP_QUICKADDRESS_H
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct QuickAddress {
+  bool hasPrefix = false;  // "sftp://" or "ftp://" was given
+  bool sftp = false;       // meaningful only with a prefix
+  std::string host;
+  std::string user;
+  std::string password;
+};
+
+// False for an empty address, one of 260 characters or more, or one that
+// names no host (only a prefix, or nothing after the "@").
+bool ParseQuickAddress(std::string_view text, QuickAddress& out);
+
+// Puts `entry` at the top of `history`, dropping an exact duplicate and
+// anything beyond `limit` entries.
+void MoveToTopOfHistory(std::vector<std::string>& history, const std::string& entry, size_t limit = 64);
+
+#endif
