@@ -75,6 +75,7 @@ struct AppState {
   // Engine-facing counters, changed on this thread only.
   int runningJobs = 0;
   int openConnections = 0;
+  int selectedItems = 0;  // in the active pane
   bool closing = false;
 };
 

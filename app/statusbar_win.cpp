@@ -2,23 +2,66 @@
 
 #include <commctrl.h>
 
+#include <shlwapi.h>
+
 #include <cstdio>
+#include <string>
 
 #include "app/appstate_win.h"
+#include "app/msgbox_win.h"
+#include "app/statuslayout.h"
+#include "app/textbuf.h"
 #include "app/quickconnect_win.h"
 #include "res/resource.h"
 
 namespace {
 bool gSecure = false;
+HICON gSecureIcon = nullptr;
+char gElapsed[64] = "";
+
+int TextWidth(HWND bar, const std::string& text) {
+  HDC dc = GetDC(bar);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(bar, WM_GETFONT, 0, 0)));
+  SIZE size = {};
+  const std::string shown = text.empty() ? "  " : text;
+  GetTextExtentPoint32A(dc, shown.c_str(), static_cast<int>(shown.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(bar, dc);
+  return size.cx;
 }
+
+std::string Formatted(UINT id, int value) {
+  std::string format = LoadResString(id);
+  char text[128];
+  snprintf(text, sizeof text, format.empty() ? "%d" : format.c_str(), value);
+  return text;
+}
+
+std::string SelectedText() { return Formatted(IDS_STATUS_SELECTED, gApp.selectedItems); }
+std::string ConnectionsText() { return Formatted(IDS_STATUS_CONNECTIONS, gApp.openConnections); }
+
+void SetPart(int part, const std::string& text) {
+  SendMessageA(gApp.statusBar, SB_SETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.c_str()));
+}
+}  // namespace
 
 void CreateStatusBar(HWND parent) {
   if (gApp.statusBar) return;
-  gApp.statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
-                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUSBAR)),
+  gApp.statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | SBARS_TOOLTIPS,
+                                   0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUSBAR)),
                                    gApp.instance, nullptr);
   gApp.statusBarShown = gApp.statusBar != nullptr;
+  if (!gApp.statusBar) return;
+  if (!gSecureIcon && gApp.resources)
+    gSecureIcon = static_cast<HICON>(
+        LoadImageA(gApp.resources, MAKEINTRESOURCEA(IDI_SECURE), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
   LayoutStatusBar();
+  const UINT tips[kStatusParts] = {0, IDS_TIP_SELECTED, IDS_TIP_CONNECTIONS, IDS_STATUS_SECURE, IDS_TIP_ELAPSED};
+  for (int part = 1; part < kStatusParts; ++part) {
+    std::string tip = LoadResString(tips[part]);
+    SendMessageA(gApp.statusBar, SB_SETTIPTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(tip.c_str()));
+  }
+  ShowSecureIndicator(gSecure);
 }
 
 void DestroyStatusBar() {
@@ -28,25 +71,58 @@ void DestroyStatusBar() {
 }
 
 void LayoutStatusBar() {
-  if (!gApp.statusBar) return;
+  HWND bar = gApp.statusBar;
+  if (!bar) return;
   RECT rc;
-  GetClientRect(gApp.statusBar, &rc);
-  int right = rc.right;
-  int parts[3] = {right - 220 > 0 ? right - 220 : 0, right - 120 > 0 ? right - 120 : 0, -1};
-  SendMessageA(gApp.statusBar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
+  GetClientRect(bar, &rc);
+  int reserve = 0;
+  if (!gApp.mainWindow || !IsZoomed(gApp.mainWindow)) {
+    int borders[3] = {};
+    SendMessageA(bar, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
+    reserve = GetSystemMetrics(SM_CXVSCROLL) + borders[0] + 2 * GetSystemMetrics(SM_CXBORDER);
+  }
+  std::string selected = SelectedText(), connections = ConnectionsText();
+  auto edges = StatusPartEdges(rc.right, TextWidth(bar, selected), TextWidth(bar, connections),
+                               TextWidth(bar, gElapsed), reserve);
+  SendMessageA(bar, SB_SETPARTS, kStatusParts, reinterpret_cast<LPARAM>(edges.data()));
+  SetPart(1, selected);
+  SetPart(2, connections);
+  SetPart(4, gElapsed);
 }
 
 void ShowConnectionCount(int count) {
-  if (!gApp.statusBar) return;
-  char text[32] = "";
-  if (count > 0) snprintf(text, sizeof text, "%d", count);
-  SendMessageA(gApp.statusBar, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+  gApp.openConnections = count;
+  LayoutStatusBar();
 }
 
-void ShowSecureIndicator(bool secure) { gSecure = secure; }
+void ShowSelectedCount(int count) {
+  gApp.selectedItems = count;
+  LayoutStatusBar();
+}
+
+void ShowElapsedTime(DWORD milliseconds) {
+  char text[64] = "";
+  // The formatter fills the text even where it reports 0, so use the text.
+  StrFromTimeIntervalA(text, sizeof text, milliseconds, 3);
+  CopyText(gElapsed, text[0] == ' ' ? text + 1 : text);
+  LayoutStatusBar();
+}
+
+void ShowSecureIndicator(bool secure) {
+  gSecure = secure;
+  if (!gApp.statusBar) return;
+  SendMessageA(gApp.statusBar, SB_SETICON, 3, reinterpret_cast<LPARAM>(secure ? gSecureIcon : nullptr));
+  SetPart(3, secure ? LoadResString(IDS_STATUS_SECURE) : std::string());
+}
 
 void ClearStatusTexts() {
-  if (gApp.statusBar) SendMessageA(gApp.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(""));
+  if (gApp.statusBar) SetPart(0, "");
+}
+
+void ShowActionText(const char* text) {
+  if (!gApp.statusBar) return;
+  // Padded so a short text does not leave the previous one's tail.
+  SetPart(0, std::string(text ? text : "") + std::string(20, ' '));
 }
 
 void ShowMenuHelp(const char* text) {

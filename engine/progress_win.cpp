@@ -268,7 +268,7 @@ void OnCurrentItem(HWND dialog, bool count, const char* text) {
 void OnTitle(HWND dialog, UINT stringId) {
   std::string text = stringId ? LoadResString(stringId) : std::string();
   SetText(dialog, IDC_PROGRESS_TITLE, text.c_str());
-  if (gApp.statusBar) SendMessageA(gApp.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  ShowActionText(text.c_str());
 }
 
 void SetTotal(HWND dialog, int total, bool resetDone) {

@@ -5,6 +5,7 @@
 
 // Icons, bitmaps, menus, accelerators
 #define IDI_VORTO               107
+#define IDI_SECURE              169
 #define IDR_MAINMENU            109
 #define IDR_ACCEL               109
 #define IDM_CONTEXT_BARS        118
@@ -58,6 +59,12 @@
 #define IDS_WORKER_IDLE         284
 #define IDS_WORKER_CLOSED       285
 #define IDS_SFTP_FAILED         1249
+#define IDS_STATUS_CONNECTIONS  114
+#define IDS_STATUS_SELECTED     116
+#define IDS_TIP_SELECTED        141
+#define IDS_TIP_CONNECTIONS     142
+#define IDS_TIP_ELAPSED         143
+#define IDS_STATUS_SECURE       150
 #define IDS_WININET_FIRST       12001  // 12001..12200: texts of WinINet codes the system may not describe
 #define IDS_CONNECTION_LOST     105
 #define IDS_SWITCH_WHILE_CONNECTED 123

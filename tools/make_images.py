@@ -35,14 +35,25 @@ def icon_pixel(x, y, n):
     return shade + (255,)
 
 
-def ico_entry(n):
+def lock_pixel(x, y, n):
+    """The secure-connection padlock: a gold body under a grey shackle."""
+    u, v = (x + 0.5) / n, (y + 0.5) / n
+    if 0.2 <= u <= 0.8 and 0.45 <= v <= 0.92:
+        return (230, 180, 40, 255) if not (0.45 <= u <= 0.55 and 0.6 <= v <= 0.78) else (90, 60, 0, 255)
+    r = math.hypot(u - 0.5, v - 0.45)
+    if v <= 0.47 and 0.2 <= r <= 0.3:
+        return (120, 120, 120, 255)
+    return (0, 0, 0, 0)
+
+
+def ico_entry(n, pixel=icon_pixel):
     rows = []
     mask_rows = []
     for y in reversed(range(n)):
         row = b""
         bits = []
         for x in range(n):
-            r, g, b, a = icon_pixel(x, y, n)
+            r, g, b, a = pixel(x, y, n)
             row += bytes((b, g, r, a))
             bits.append(0 if a else 1)
         rows.append(row)
@@ -55,8 +66,8 @@ def ico_entry(n):
     return header + b"".join(rows) + b"".join(mask_rows)
 
 
-def write_ico(path, sizes):
-    images = [ico_entry(n) for n in sizes]
+def write_ico(path, sizes, pixel=icon_pixel):
+    images = [ico_entry(n, pixel) for n in sizes]
     out = struct.pack("<HHH", 0, 1, len(sizes))
     offset = 6 + 16 * len(sizes)
     for n, data in zip(sizes, images):
@@ -124,5 +135,6 @@ def write_bitmap(path, count, draw):
 if __name__ == "__main__":
     os.makedirs(OUT, exist_ok=True)
     write_ico(os.path.join(OUT, "vorto.ico"), [16, 32, 48])
+    write_ico(os.path.join(OUT, "secure.ico"), [16], lock_pixel)
     write_bitmap(os.path.join(OUT, "toolbar16.bmp"), 24, glyph)
     write_bitmap(os.path.join(OUT, "status16.bmp"), 5, status_glyph)
