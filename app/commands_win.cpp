@@ -6,6 +6,7 @@
 
 #include "app/appstate_win.h"
 #include "app/help_win.h"
+#include "app/bars_win.h"
 #include "app/mainframe_win.h"
 #include "app/msgbox_win.h"
 #include "app/statusbar_win.h"
@@ -102,9 +103,16 @@ void OnMainCommand(HWND window, WORD id, WORD notifyCode, HWND control) {
     }
     case CMD_ABOUT:
       return ShowAbout(window);
+    case CMD_TOGGLE_TOOLS_BAND:
+      return ToggleBand(IDC_TOOLS_BAND);
+    case CMD_TOGGLE_FILTER_BAND:
+      return ToggleBand(IDC_FILTER_BAND);
+    case CMD_TOGGLE_QUICK_BAND:
+      return ToggleBand(IDC_QUICK_BAND);
+    case CMD_FOCUS_QUICK:
+      return FocusQuickConnect();
     case CMD_SYNCHRONIZE:
     case CMD_WIZARD:
-    case CMD_TOGGLE_TOOLS_BAND:
     case CMD_TOGGLE_BAND_TITLES:
     case CMD_TOGGLE_LOCK_BANDS:
     case CMD_PROFILE_PROPERTIES:
@@ -115,12 +123,9 @@ void OnMainCommand(HWND window, WORD id, WORD notifyCode, HWND control) {
     case CMD_IMPORT_EXPORT:
     case CMD_EXTERNAL_TOOLS:
     case CMD_KEYBOARD_MAP:
-    case CMD_TOGGLE_FILTER_BAND:
     case CMD_FOCUS_FILTER:
     case CMD_DROP_FILTER:
     case CMD_LEAVE_FILTER:
-    case CMD_TOGGLE_QUICK_BAND:
-    case CMD_FOCUS_QUICK:
       // Main-window commands whose dialogs and bars are added with their
       // own subsystems; routed here so they never reach a pane.
       return;
@@ -151,6 +156,15 @@ void GetCommandState(WORD id, bool& enabled, bool& checked) {
     case CMD_TOGGLE_BAND_TITLES:
     case CMD_CUSTOMIZE_BAR:
       enabled = gApp.rebar != nullptr;
+      break;
+    case CMD_TOGGLE_TOOLS_BAND:
+      checked = BandShown(IDC_TOOLS_BAND);
+      break;
+    case CMD_TOGGLE_FILTER_BAND:
+      checked = BandShown(IDC_FILTER_BAND);
+      break;
+    case CMD_TOGGLE_QUICK_BAND:
+      checked = BandShown(IDC_QUICK_BAND);
       break;
     case CMD_PROFILE_PROPERTIES:
       enabled = gCurrent.name[0] != '\0';

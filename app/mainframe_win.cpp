@@ -11,6 +11,7 @@
 #include "app/libreg_win.h"
 #include "app/msgbox_win.h"
 #include "app/statusbar_win.h"
+#include "app/textbuf.h"
 #include "app/windowinfo.h"
 #include "engine/engine_win.h"
 #include "engine/progress_win.h"
@@ -267,6 +268,26 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_COMMAND:
       OnMainCommand(window, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
       return 0;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header->code == RBN_HEIGHTCHANGE) {
+        LayoutMainWindow();
+      } else if (header->code == RBN_LAYOUTCHANGED) {
+        SaveBarLayout();
+      } else if (header->code == TTN_GETDISPINFOA) {
+        // Toolbar tips: the command's short name, without its mnemonic.
+        auto* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
+        static char tip[80];
+        std::string text = LoadResString(static_cast<UINT>(header->idFrom));
+        text = text.substr(text.find('\n') == std::string::npos ? 0 : text.find('\n') + 1);
+        std::string shown;
+        for (char c : text)
+          if (c != '&') shown += c;
+        CopyText(tip, shown);
+        info->lpszText = tip;
+      }
+      return 0;
+    }
     case WM_INITMENUPOPUP:
       OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), HIWORD(lParam) != 0);
       return 0;

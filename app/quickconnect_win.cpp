@@ -7,9 +7,11 @@
 #include "app/textbuf.h"
 #include "profiles/current_win.h"
 
-bool QuickConnect(const char* address, bool passive) {
+bool QuickConnectWithFields(const char* address, QuickConnectFields& fields) {
   QuickAddress parsed;
   if (!address || !ParseQuickAddress(address, parsed)) return false;
+  char host[260];
+  if (!CopyTextWhole(host, parsed.host)) return false;
 
   HKEY key = OpenCommonKey(0);
   std::vector<std::string> history = ReadNumberedList(key, "QuickUrl%02d", 260);
@@ -17,17 +19,21 @@ bool QuickConnect(const char* address, bool passive) {
   WriteNumberedList(key, "QuickUrl%02d", history);
   if (key) RegCloseKey(key);
 
+  if (parsed.hasPrefix) {
+    CopyText(fields.user, parsed.user);
+    CopyText(fields.password, parsed.password);
+    fields.sftp = parsed.sftp;
+  }
   if (!SetCurrentProfile(kQuickConnectProfile)) return false;
-  // The address overrides the stored quick-connect record in memory only.
+  // The bar's values override the stored quick-connect record in memory
+  // only: that profile is never saved back.
   ServerProfile& p = gCurrent.record;
-  char host[260];
-  if (!CopyTextWhole(host, parsed.host)) return false;
   CopyText(p.host, host);
-  CopyText(p.user, parsed.user);
-  CopyText(p.password, parsed.password);
-  p.sftp = parsed.hasPrefix && parsed.sftp ? 1 : 0;
-  p.passive = passive ? 1 : 0;
-  p.anonymous = parsed.user.empty() && parsed.password.empty() ? 1 : 0;
+  CopyText(p.user, fields.user);
+  CopyText(p.password, fields.password);
+  p.sftp = fields.sftp ? 1 : 0;
+  p.passive = fields.passive ? 1 : 0;
+  p.anonymous = !fields.user[0] && !fields.password[0] ? 1 : 0;
   ConnectCurrentProfile(gApp.mainWindow);
   return true;
 }

@@ -5,9 +5,18 @@
 
 #include <windows.h>
 
-// Parses `address`, puts its host (never a user name or password) at the
-// top of the history, makes "Quick Connect" current with the address's
-// values and connects. False when the address names no server.
-bool QuickConnect(const char* address, bool passive);
+// What the quick-connect bar holds besides the address.
+struct QuickConnectFields {
+  char user[80];
+  char password[80];
+  bool sftp;
+  bool passive;
+};
+
+// Parses `address`; an address with a prefix replaces the fields' user,
+// password and SFTP choice. Puts the host (never a user name or password)
+// at the top of the history, makes "Quick Connect" current with the
+// fields' values and connects. False when the address names no server.
+bool QuickConnectWithFields(const char* address, QuickConnectFields& fields);
 
 #endif

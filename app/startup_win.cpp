@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "app/appstate_win.h"
+#include "app/bars_win.h"
 #include "app/help_win.h"
 #include "app/keymap_win.h"
 #include "app/libreg_win.h"
@@ -99,6 +100,8 @@ void RunMessageLoop() {
     HWND active = GetActiveWindow();
     if (gApp.progressWindow && active == gApp.progressWindow && IsDialogMessageA(gApp.progressWindow, &msg))
       continue;
+    HWND quickBar = QuickConnectBar();
+    if (quickBar && FocusIsIn(quickBar) && IsDialogMessageA(quickBar, &msg)) continue;
     if (!gApp.acceleratorsSuspended && gApp.mainWindow && (gApp.fullAccelerators || gApp.reducedAccelerators)) {
       HWND filterBox = gApp.rebar ? GetDlgItem(gApp.rebar, IDC_FILTER_BAND) : nullptr;
       HACCEL table = FocusIsIn(filterBox) ? gApp.reducedAccelerators : gApp.fullAccelerators;

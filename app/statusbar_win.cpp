@@ -11,7 +11,6 @@
 #include "app/msgbox_win.h"
 #include "app/statuslayout.h"
 #include "app/textbuf.h"
-#include "app/quickconnect_win.h"
 #include "res/resource.h"
 
 namespace {
@@ -133,31 +132,4 @@ void ShowMenuHelp(const char* text) {
 
 void EndMenuHelp() {
   if (gApp.statusBar) SendMessageA(gApp.statusBar, SB_SIMPLE, FALSE, 0);
-}
-
-void CreateBars(HWND parent) {
-  if (gApp.rebar) return;
-  gApp.rebar = CreateWindowExA(WS_EX_TOOLWINDOW, REBARCLASSNAMEA, "",
-                               WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT |
-                                   RBS_BANDBORDERS | CCS_NODIVIDER,
-                               0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_REBAR)),
-                               gApp.instance, nullptr);
-  gApp.barsShown = gApp.rebar != nullptr;
-}
-
-void DestroyBars() {
-  if (gApp.rebar) DestroyWindow(gApp.rebar);
-  gApp.rebar = nullptr;
-  gApp.barsShown = false;
-}
-
-void RebuildBars() {
-  if (!gApp.mainWindow || !gApp.barsShown) return;
-  DestroyBars();
-  CreateBars(gApp.mainWindow);
-}
-
-void ShowQuickConnect(const char* address) {
-  // An address from the command line connects with passive mode off.
-  QuickConnect(address, false);
 }

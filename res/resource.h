@@ -35,12 +35,24 @@
 #define IDC_PROGRESS_COLLAPSED  1104
 #define IDC_PROGRESS_MINSIZE    1105
 #define IDD_LOGIN               162
+#define IDD_QUICK_CONNECT       182
 
 // Login dialog controls
 #define IDC_LOGIN_ERROR         1001
 #define IDC_LOGIN_USER          1002
 #define IDC_LOGIN_PASSWORD      1003
 #define IDC_LOGIN_SAVE          1004
+
+// Quick-connect bar controls
+#define IDC_QUICK_ADDRESS       1201
+#define IDC_QUICK_USER          1202
+#define IDC_QUICK_PASSWORD      1203
+#define IDC_QUICK_SFTP          1204
+#define IDC_QUICK_PASSIVE       1205
+#define IDC_QUICK_CONNECT       1206
+#define IDC_QUICK_MORE          1207
+#define IDC_QUICK_USER_LABEL    1208
+#define IDC_QUICK_PASSWORD_LABEL 1209
 
 // Synchronize review controls
 #define IDC_SYNC_LIST           1000
@@ -77,6 +89,9 @@
 #define IDS_SYNC_REMOVE_DIR     266
 #define IDS_WEB_PAGE            295
 #define IDS_BAD_PROFILE_NAME    296
+#define IDS_BAND_FILTER         144
+#define IDS_BAND_QUICK          145
+#define IDS_BAND_TOOLS          1044
 #define IDS_PROFILE_CONNECT     10240
 #define IDS_PROFILE_SELECT      11264
 #define IDS_CATEGORY_BASE       2624   // 2624..2629: command categories
