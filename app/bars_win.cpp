@@ -366,3 +366,27 @@ void ShowQuickConnect(const char* address) {
   QuickConnectWithFields(address, fields);
   SecureZeroMemory(&fields, sizeof fields);
 }
+
+void ToggleBarFlag(uint32_t flag) {
+  HWND rebar = gApp.rebar;
+  if (!rebar) return;
+  gBarFlags ^= flag;
+  // Every band is inserted again with the new title and gripper settings.
+  int count = static_cast<int>(SendMessageA(rebar, RB_GETBANDCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    REBARBANDINFOA band = {};
+    band.cbSize = sizeof band;
+    band.fMask = RBBIM_ID | RBBIM_STYLE | RBBIM_TEXT;
+    SendMessageA(rebar, RB_GETBANDINFOA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&band));
+    std::string text = (gBarFlags & kBarTitlesShown) && BandTitle(band.wID) ? LoadResString(BandTitle(band.wID)) : "";
+    band.fMask = RBBIM_STYLE | RBBIM_TEXT;
+    band.fStyle = (band.fStyle & ~(RBBS_NOGRIPPER | RBBS_GRIPPERALWAYS)) |
+                  ((gBarFlags & kBarsLocked) ? RBBS_NOGRIPPER : RBBS_GRIPPERALWAYS);
+    band.lpText = text.data();
+    SendMessageA(rebar, RB_SETBANDINFOA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&band));
+  }
+  SaveBarLayout();
+  LayoutMainWindow();
+}
+
+uint32_t BarFlags() { return gBarFlags; }

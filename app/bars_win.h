@@ -15,6 +15,9 @@ void SaveBarLayout();
 void ToggleBand(uint32_t id);
 bool BandShown(uint32_t id);
 void FocusQuickConnect();
+// Flips band titles (1) or locked bands (2) on every band and saves.
+void ToggleBarFlag(uint32_t flag);
+uint32_t BarFlags();
 HWND QuickConnectBar();
 // Puts an address into the quick-connect bar and connects with it.
 void ShowQuickConnect(const char* address);

@@ -111,10 +111,12 @@ void OnMainCommand(HWND window, WORD id, WORD notifyCode, HWND control) {
       return ToggleBand(IDC_QUICK_BAND);
     case CMD_FOCUS_QUICK:
       return FocusQuickConnect();
+    case CMD_TOGGLE_BAND_TITLES:
+      return ToggleBarFlag(1);
+    case CMD_TOGGLE_LOCK_BANDS:
+      return ToggleBarFlag(2);
     case CMD_SYNCHRONIZE:
     case CMD_WIZARD:
-    case CMD_TOGGLE_BAND_TITLES:
-    case CMD_TOGGLE_LOCK_BANDS:
     case CMD_PROFILE_PROPERTIES:
     case CMD_EDIT_ALL_PROFILES:
     case CMD_SITE_MANAGER:
@@ -154,6 +156,12 @@ void GetCommandState(WORD id, bool& enabled, bool& checked) {
       checked = gApp.statusBar != nullptr;
       break;
     case CMD_TOGGLE_BAND_TITLES:
+      enabled = gApp.rebar != nullptr;
+      checked = (BarFlags() & 1) != 0;
+      break;
+    case CMD_TOGGLE_LOCK_BANDS:
+      checked = (BarFlags() & 2) != 0;
+      break;
     case CMD_CUSTOMIZE_BAR:
       enabled = gApp.rebar != nullptr;
       break;

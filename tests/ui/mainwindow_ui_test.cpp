@@ -304,3 +304,15 @@ TEST_F(MainWindow, AnAddressTypedIntoTheQuickConnectBarConnects) {
   CloseAndWait();
   EXPECT_EQ(CommonString("QuickUrl00"), "127.0.0.1");
 }
+
+TEST_F(MainWindow, TitlesAndLockingAreStoredWithTheLayout) {
+  Start("");
+  SendMessageA(program_.mainWindow, WM_COMMAND, CMD_TOGGLE_LOCK_BANDS, 0);
+  SendMessageA(program_.mainWindow, WM_COMMAND, CMD_TOGGLE_BAND_TITLES, 0);
+  CloseAndWait();
+  DWORD type;
+  std::vector<BYTE> stored;
+  ASSERT_TRUE(GetRawValue("Common", "RebarInfoMain", type, stored));
+  ASSERT_GE(stored.size(), 16u);
+  EXPECT_EQ(stored[8], 2);  // titles off (they were on), locked on
+}
