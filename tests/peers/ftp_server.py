@@ -51,6 +51,7 @@ class Handler(FTPHandler):
 def main():
     state = sys.argv[1]
     name = sys.argv[2] if len(sys.argv) > 2 else "ftp"
+    listen_port = int(sys.argv[3]) if len(sys.argv) > 3 else 0
     root = os.path.join(state, "root")
     os.makedirs(root, exist_ok=True)
     authorizer = DummyAuthorizer()
@@ -58,7 +59,7 @@ def main():
     authorizer.add_anonymous(root, perm="elradfmwMT")
     Handler.authorizer = authorizer
     Handler.passive_ports = range(40000, 40200)
-    server = FTPServer(("127.0.0.1", 0), Handler)
+    server = FTPServer(("127.0.0.1", listen_port), Handler)
     port = server.socket.getsockname()[1]
     with open(os.path.join(state, name + ".port.tmp"), "w") as f:
         f.write(str(port))
