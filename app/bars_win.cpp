@@ -50,12 +50,12 @@ HWND CreateMainToolbar(HWND rebar) {
   SendMessageA(tb, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageA(tb, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(gApp.toolbarImages));
   std::vector<TBBUTTON> buttons;
-  for (const ButtonSpec& spec : kMainButtons) {
+  for (const ButtonSpec& button : kMainButtons) {
     TBBUTTON b = {};
-    b.iBitmap = spec.command ? spec.image : 8;
-    b.idCommand = spec.command;
+    b.iBitmap = button.command ? button.image : 8;
+    b.idCommand = button.command;
     b.fsState = TBSTATE_ENABLED;
-    b.fsStyle = spec.command ? BTNS_BUTTON : BTNS_SEP;
+    b.fsStyle = button.command ? BTNS_BUTTON : BTNS_SEP;
     buttons.push_back(b);
   }
   SendMessageA(tb, TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
