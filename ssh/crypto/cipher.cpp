@@ -12,17 +12,6 @@ namespace vorto::crypto {
 
 namespace {
 
-template <typename T>
-void* Create() {
-    return new (std::nothrow) T{};
-}
-
-template <typename T>
-void Free(void* ctx) {
-    if (!ctx) return;
-    Wipe(ctx, sizeof(T));
-    delete static_cast<T*>(ctx);
-}
 
 // Wraps an in-place whole-block operation with the length check.
 template <typename T, size_t kBlock, void (*Op)(T&, uint8_t*, size_t)>
@@ -79,7 +68,7 @@ void Ssh1BlowfishKey(void* ctx, const uint8_t* key) {
 }  // namespace
 
 #define AES_RECORD(NAME, BITS, DISPLAY)                                                                        \
-    {Create<Aes>, Free<Aes>, SetIv<Aes>, AesKey<BITS / 8>, kAesEncrypt, kAesDecrypt, NAME, kAesBlock, BITS, \
+    {CreateContext<Aes>, FreeContext<Aes>, SetIv<Aes>, AesKey<BITS / 8>, kAesEncrypt, kAesDecrypt, NAME, kAesBlock, BITS, \
      DISPLAY}
 
 const SshCipher kCipherAes256 = AES_RECORD("aes256-cbc", 256, "AES-256");
@@ -92,8 +81,8 @@ const SshCipher kCipherRijndael128 = AES_RECORD("rijndael128-cbc", 128, "AES-128
 
 #undef AES_RECORD
 
-const SshCipher kCipherBlowfish = {Create<Blowfish>,
-                                   Free<Blowfish>,
+const SshCipher kCipherBlowfish = {CreateContext<Blowfish>,
+                                   FreeContext<Blowfish>,
                                    SetIv<Blowfish>,
                                    BlowfishKey,
                                    Run<Blowfish, kBlowfishBlock, BlowfishCbcEncrypt>,
@@ -103,8 +92,8 @@ const SshCipher kCipherBlowfish = {Create<Blowfish>,
                                    128,
                                    "Blowfish"};
 
-const SshCipher kCipher3Des = {Create<TripleDesCbc>,
-                               Free<TripleDesCbc>,
+const SshCipher kCipher3Des = {CreateContext<TripleDesCbc>,
+                               FreeContext<TripleDesCbc>,
                                SetIv<TripleDesCbc>,
                                TripleDesKey,
                                Run<TripleDesCbc, kDesBlock, TripleDesCbcEncrypt>,
@@ -114,8 +103,8 @@ const SshCipher kCipher3Des = {Create<TripleDesCbc>,
                                168,
                                "triple-DES"};
 
-const SshCipher kCipherDes = {Create<DesCbc>,
-                              Free<DesCbc>,
+const SshCipher kCipherDes = {CreateContext<DesCbc>,
+                              FreeContext<DesCbc>,
                               SetIv<DesCbc>,
                               DesKeyOp,
                               Run<DesCbc, kDesBlock, DesCbcEncrypt>,
@@ -135,8 +124,8 @@ const SshCipher* FindCipher(std::string_view name) {
     return nullptr;
 }
 
-const Ssh1Cipher kSsh1Cipher3Des = {Create<TripleDesSsh1>,
-                                    Free<TripleDesSsh1>,
+const Ssh1Cipher kSsh1Cipher3Des = {CreateContext<TripleDesSsh1>,
+                                    FreeContext<TripleDesSsh1>,
                                     Ssh1TripleDesKey,
                                     Run<TripleDesSsh1, kDesBlock, TripleDesSsh1Encrypt>,
                                     Run<TripleDesSsh1, kDesBlock, TripleDesSsh1Decrypt>,
@@ -144,8 +133,8 @@ const Ssh1Cipher kSsh1Cipher3Des = {Create<TripleDesSsh1>,
                                     kDesBlock,
                                     3};
 
-const Ssh1Cipher kSsh1CipherBlowfish = {Create<Blowfish>,
-                                        Free<Blowfish>,
+const Ssh1Cipher kSsh1CipherBlowfish = {CreateContext<Blowfish>,
+                                        FreeContext<Blowfish>,
                                         Ssh1BlowfishKey,
                                         Run<Blowfish, kBlowfishBlock, BlowfishSsh1CbcEncrypt>,
                                         Run<Blowfish, kBlowfishBlock, BlowfishSsh1CbcDecrypt>,
@@ -153,8 +142,8 @@ const Ssh1Cipher kSsh1CipherBlowfish = {Create<Blowfish>,
                                         kBlowfishBlock,
                                         6};
 
-const Ssh1Cipher kSsh1CipherDes = {Create<DesCbc>,
-                                   Free<DesCbc>,
+const Ssh1Cipher kSsh1CipherDes = {CreateContext<DesCbc>,
+                                   FreeContext<DesCbc>,
                                    DesKeyOp,
                                    Run<DesCbc, kDesBlock, DesCbcEncrypt>,
                                    Run<DesCbc, kDesBlock, DesCbcDecrypt>,

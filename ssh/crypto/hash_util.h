@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 namespace vorto::crypto {
 
@@ -62,6 +63,20 @@ void AddToBlocks(uint8_t* block, size_t& used, const uint8_t* data, size_t lengt
 inline void Wipe(void* p, size_t n) {
     volatile uint8_t* v = static_cast<volatile uint8_t*>(p);
     while (n--) *v++ = 0;
+}
+
+// Contexts of the cipher and MAC records: allocated without throwing,
+// wiped before they are freed.
+template <typename T>
+void* CreateContext() {
+    return new (std::nothrow) T{};
+}
+
+template <typename T>
+void FreeContext(void* ctx) {
+    if (!ctx) return;
+    Wipe(ctx, sizeof(T));
+    delete static_cast<T*>(ctx);
 }
 
 }  // namespace vorto::crypto

@@ -9,17 +9,6 @@ namespace vorto::crypto {
 
 namespace {
 
-template <typename T>
-void* Create() {
-    return new (std::nothrow) T{};
-}
-
-template <typename T>
-void Free(void* ctx) {
-    if (!ctx) return;
-    Wipe(ctx, sizeof(T));
-    delete static_cast<T*>(ctx);
-}
 
 void Sha1Key(void* ctx, const uint8_t* key) {
     HmacSha1SetKey(*static_cast<HmacSha1*>(ctx), key, 20);
@@ -85,11 +74,11 @@ bool NoneVerify(void*, const uint8_t*, size_t, uint32_t) { return true; }
 
 }  // namespace
 
-const SshMac kMacHmacSha1 = {Create<HmacSha1>, Free<HmacSha1>, Sha1Key, Sha1Generate, Sha1Verify,
+const SshMac kMacHmacSha1 = {CreateContext<HmacSha1>, FreeContext<HmacSha1>, Sha1Key, Sha1Generate, Sha1Verify,
                              "hmac-sha1", 20, "HMAC-SHA1", 20};
-const SshMac kMacHmacSha1Buggy = {Create<HmacSha1>, Free<HmacSha1>, Sha1KeyBuggy, Sha1Generate, Sha1Verify,
+const SshMac kMacHmacSha1Buggy = {CreateContext<HmacSha1>, FreeContext<HmacSha1>, Sha1KeyBuggy, Sha1Generate, Sha1Verify,
                                   "hmac-sha1", 20, "bug-compatible HMAC-SHA1", 16};
-const SshMac kMacHmacMd5 = {Create<HmacMd5>, Free<HmacMd5>, Md5Key, Md5Generate, Md5Verify,
+const SshMac kMacHmacMd5 = {CreateContext<HmacMd5>, FreeContext<HmacMd5>, Md5Key, Md5Generate, Md5Verify,
                             "hmac-md5", 16, "HMAC-MD5", 16};
 const SshMac kMacNone = {NoneCreate, NoneFree, NoneKey, NoneGenerate, NoneVerify, "none", 0, "none", 0};
 
