@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
-"""Draws the program icon and the 16-pixel toolbar strip of the resource
-library. Only the standard library is used; the outputs are committed, so
-this runs only when the pictures change: python3 tools/make_images.py"""
+"""Draws the pictures of the resource library: the program icon, the
+secure-connection icon, the progress window's status images and the
+toolbar button strips (16 and 24 pixels; 24-bit, 256 and 16 colours;
+normal, hot and disabled). Only the standard library is used; the outputs
+are committed, so this runs only when the pictures change:
+python3 tools/make_images.py"""
 import math
 import os
 import struct
@@ -288,6 +291,33 @@ class Glyph:
                     i += 1
         self.ops.append((contours, paint, False))
 
+    def art(self, rows, x, y, paints):
+        """A little drawing in several colours, one character per pixel.
+        '#' pixels take paints['o'] where they border the outside and
+        paints['#'] within; other characters take their own paint."""
+        mask = set((i, j) for j, row in enumerate(rows) for i, ch in enumerate(row) if ch != ".")
+
+        def edge(i, j):
+            return any((i + a, j + b) not in mask for a, b in ((1, 0), (-1, 0), (0, 1), (0, -1)))
+
+        for ch, paint in paints.items():
+            if ch == "o":
+                continue
+            pick = []
+            for j, row in enumerate(rows):
+                line = ""
+                for i, c in enumerate(row):
+                    if ch == "#":
+                        hit = c == "#" and not ("o" in paints and edge(i, j))
+                    else:
+                        hit = c == ch
+                    line += "#" if hit else "."
+                pick.append(line)
+            self.pixels(pick, x, y, paint)
+        if "o" in paints:
+            self.pixels(["".join("#" if c == "#" and edge(i, j) else "." for i, c in enumerate(row))
+                         for j, row in enumerate(rows)], x, y, paints["o"])
+
     def pxrect(self, x0, y0, x1, y1, paint):
         self.ops.append(([[(x0, y0), (x1, y0), (x1, y1), (x0, y1)]], paint, False))
 
@@ -436,6 +466,12 @@ def draw_check(g, x, y, s, scheme):
 
 
 def draw_star(g, cx, cy, r):
+    if g.n == 16:
+        g.art(("...r...", "...r...", "..ryr..", "rryWyrr", "..ryr..", "...r...", "...r..."),
+              int(cx) - 3, int(cy) - 3,
+              {"r": Paint((236, 150, 0), vga=V_OLIVE), "y": Paint((255, 214, 40), vga=V_YELLOW),
+               "W": Paint((255, 255, 210), vga=V_WHITE)})
+        return
     pts = []
     for i in range(8):
         rr = r if i % 2 == 0 else r * 0.38
@@ -457,7 +493,10 @@ def draw_gear(g, cx, cy, r, teeth=8):
     g.fill(g.ellipse(cx, cy, r * 0.3), Paint((238, 236, 228), vga=V_WHITE), rim)
 
 
-def draw_pencil(g, tipx, tipy, length, width, angle, body=((255, 214, 80), (222, 150, 20), (140, 84, 0), V_YELLOW, V_OLIVE), end=(224, 96, 96)):
+PENCIL = ((255, 214, 80), (222, 150, 20), (140, 84, 0), V_YELLOW, V_OLIVE)
+
+
+def draw_pencil(g, tipx, tipy, length, width, angle, body=PENCIL, end=(224, 96, 96)):
     """A pencil lying along angle (degrees, clockwise on screen from +x),
     with its point at (tipx, tipy) and its end towards angle."""
     h = width / 2
@@ -472,6 +511,36 @@ def draw_pencil(g, tipx, tipy, length, width, angle, body=((255, 214, 80), (222,
            Paint((246, 214, 170), vga=V_WHITE), Paint((120, 84, 40), vga=V_OLIVE))
     g.fill(g.local([(-0.2, 0), (lead, -h * lead / wood - 0.1), (lead, h * lead / wood + 0.1)], tipx, tipy, angle),
            Paint((50, 50, 56), vga=V_BLACK))
+
+
+def pixel_pencil(g, x, y, size, body, end, wood=((236, 200, 150), (176, 128, 72))):
+    """A pencil drawn pixel by pixel at 45 degrees in a size-by-size box
+    with its top left at (x, y): point at bottom left, end at top right."""
+    rows = []
+    axis = size - 1
+    for j in range(size):
+        row = ""
+        for i in range(size):
+            across = i + j - axis  # -1 .. 2 from the upper rim to the lower
+            along = i - j + axis  # 0 at the point
+            if across < -1 or across > 2 or abs(across - 0.5) > 0.5 + along * 0.5:
+                row += "."
+            elif along <= 1:
+                row += "k"
+            elif along <= 4:
+                row += "W" if across in (-1, 2) or abs(across - 0.5) > along * 0.5 - 0.5 else "w"
+            elif across in (-1, 2):
+                row += "d"
+            elif along >= 2 * axis - 3:
+                row += "e"
+            else:
+                row += "y" if across == 0 else "Y"
+        rows.append(row)
+    light, dark, rim, v_fill, v_rim = body
+    g.art(rows, x, y, {"k": Paint((40, 40, 46), vga=V_BLACK), "w": Paint(wood[0], vga=V_WHITE),
+                       "W": Paint(wood[1], vga=V_OLIVE),
+                       "d": Paint(rim, vga=v_rim), "y": Paint(light, vga=v_fill), "Y": Paint(dark, vga=v_fill),
+                       "e": Paint(end, vga=V_SILVER)})
 
 
 def g_local_pt(ox, oy, angle, x, y):
@@ -494,8 +563,9 @@ FONT = {
         "1": ("..##.", ".###.", "..##.", "..##.", "..##.", "..##.", ".####"),
         "a": ("....", "....", ".##.", "...#", ".###", "#..#", "#..#", ".###"),
         "b": ("#...", "#...", "#...", "###.", "#..#", "#..#", "#..#", "###."),
-        "A": ("....##....", "....##....", "...####...", "...#..#...", "..##..##..", "..##..##..",
-              ".##....##.", ".########.", ".##....##.", "##......##", "##......##", "##......##"),
+        "A": (".....###.....", ".....###.....", "....#####....", "....#####....", "...###.###...",
+              "...###.###...", "..###...###..", "..###...###..", ".###########.", ".###########.",
+              "###.......###", "###.......###", "###.......###"),
     },
 }
 
@@ -509,8 +579,15 @@ def text(g, s, x, y, paint, gap=1):
 
 
 # The glyphs, in the order of the strip.
+WHITE_INK = Paint((255, 255, 255), vga=V_WHITE)
+
+
 def tb_connect(g):
     draw_globe(g, 7, 7, 6.5)
+    if g.n == 16:
+        draw_badge(g, 12, 12, 3.9, C_GREEN)
+        g.art(("....##", "#..##.", "####..", ".##..."), 9, 10, {"#": WHITE_INK})
+        return
     draw_badge(g, 11.8, 11.8, 3.9, C_GREEN)
     draw_check_white(g, 11.8, 11.8, 2.3)
 
@@ -523,9 +600,13 @@ def draw_check_white(g, cx, cy, s):
 
 def tb_disconnect(g):
     draw_globe(g, 7, 7, 6.5)
+    if g.n == 16:
+        draw_badge(g, 12, 12, 3.9, C_RED)
+        g.art(("#..#", ".##.", ".##.", "#..#"), 10, 10, {"#": WHITE_INK})
+        return
     draw_badge(g, 11.8, 11.8, 3.9, C_RED)
-    s = 1.55
-    w = 0.55
+    s = 1.7
+    w = 0.62
     for sx in (1, -1):
         pts = [(11.8 - s * sx - w * sx, 11.8 - s + w), (11.8 - s * sx + w * sx, 11.8 - s - w),
                (11.8 + s * sx + w * sx, 11.8 + s - w), (11.8 + s * sx - w * sx, 11.8 + s + w)]
@@ -534,7 +615,7 @@ def tb_disconnect(g):
 
 def tb_up(g):
     draw_folder(g, 0, 4, 14, 15)
-    draw_arrow(g, C_GREEN, (11.5, 0), 270, 10, 8, 4.5, 4)
+    draw_arrow(g, C_GREEN, (11.5, 0), 270, 10, 8, 4, 4)
 
 
 def tb_sync(g):
@@ -566,7 +647,12 @@ def tb_sites(g):
 def tb_mode_auto(g):
     ink = g.lin((70, 110, 200), (16, 40, 120), (0, 1), (0, 12), V_NAVY)
     text(g, "A", 0, g.snap(1), ink)
-    draw_gear(g, 11.7, 11.7, 4.3, 6 if g.n == 16 else 8)
+    if g.n == 16:
+        g.art(("...###...", ".#.###.#.", "..#####..", "####.####", "###...###", "####.####",
+               "..#####..", ".#.###.#.", "...###..."), 7, 7,
+              {"#": g.lin((176, 184, 196), (84, 92, 108), (7, 7), (16, 16), V_GREY)})
+    else:
+        draw_gear(g, 11.6, 11.6, 4.3, 8)
 
 
 def tb_refresh(g):
@@ -592,11 +678,11 @@ def tb_delete(g):
 
 def tb_upload(g):
     draw_sheet(g, 1, 0, 11, 15, 4, 5)
-    draw_arrow(g, C_BLUE, (12, 1), 270, 14, 8, 5, 4)
+    draw_arrow(g, C_BLUE, (12, 1), 270, 14, 8, 4, 4)
 
 
 def tb_download(g):
-    draw_arrow(g, C_GREEN, (8, 12.5), 90, 12.5, 11, 6, 5)
+    draw_arrow(g, C_GREEN, (8, 12.5), 90, 12.5, 10, 5, 4)
     # An in-tray seen from the front: a floor and two low walls.
     fill = g.lin((220, 228, 240), (128, 142, 166), (0, 9), (0, 16), V_SILVER)
     rim = Paint((52, 62, 82), vga=V_BLACK)
@@ -628,6 +714,10 @@ def draw_sheet_lines(g, x0, x1, y, count):
 
 def tb_properties(g):
     draw_sheet(g, 1, 0, 13, 16, 4, 6)
+    if g.n == 16:
+        g.art((".......###", "......###.", ".....###..", "###.###...", ".#####....", "..###.....", "...#......"),
+              6, 9, {"#": g.lin((60, 180, 50), (20, 110, 24), (6, 9), (6, 16), V_GREEN)})
+        return
     draw_check(g, 11, 15, 6.5, C_GREEN)
 
 
@@ -637,23 +727,26 @@ def tb_new_file(g):
 
 
 def tb_back(g):
-    draw_arrow(g, C_BLUE, (1, 8), 180, 14, 13, 7, 6)
+    draw_arrow(g, C_BLUE, (1, 8), 180, 14, 12, 6, 6)
 
 
 def tb_forward(g):
-    draw_arrow(g, C_BLUE, (15, 8), 0, 14, 13, 7, 6)
+    draw_arrow(g, C_BLUE, (15, 8), 0, 14, 12, 6, 6)
 
 
 def tb_rename(g):
     rim = Paint((100, 110, 128), vga=V_GREY)
-    g.fill(g.rect(0, 4, 14, 13), g.lin((255, 255, 255), (226, 232, 242), (0, 4), (0, 13), V_WHITE), rim)
+    g.fill(g.rect(0, 4, 12, 13), g.lin((255, 255, 255), (226, 232, 242), (0, 4), (0, 13), V_WHITE), rim)
     top, bottom = g.snap(4) + 2, g.snap(13) - 2
     left = g.snap(0) + 2
     font_h = 6 if g.n == 16 else 8
     text(g, "ab", left, top + (bottom - top - font_h) // 2, Paint(TEXT, vga=V_NAVY))
     x = left + (8 if g.n == 16 else 10)
     g.pxrect(x, top - 1, x + 1, bottom + 1, Paint((0, 0, 0), vga=V_BLACK))
-    draw_pencil(g, 10.8, 9.6, 9.5, 3.6, -50)
+    if g.n == 16:
+        pixel_pencil(g, 8, 3, 9, PENCIL, (232, 120, 110))
+    else:
+        draw_pencil(g, 10, 11, 8.5, 3.4, -45)
 
 
 def tb_mode_binary(g):
@@ -670,7 +763,7 @@ def tb_tool(g):
     rim = Paint(C_METAL[2], vga=C_METAL[4])
     # The wrench lies from its handle's end at bottom left to its open jaw
     # at top right; drawn along +x, then turned.
-    head_r, slot, handle = 3.6, 1.25, 1.45
+    head_r, slot, handle = 4.0, 1.35, 1.75
     pts = []
     a0 = math.degrees(math.asin(slot / head_r))
     for i in range(41):
@@ -685,7 +778,10 @@ def tb_tool(g):
     shapes = []
     for s in (head, body, end):
         shapes.append(s if _area(s) > 0 else list(reversed(s)))
-    g.fill(shapes, fill, rim)
+    if g.n == 16:
+        g.fill(shapes, g.lin((182, 190, 204), (72, 80, 96), (5, 5), (11, 11), V_GREY))
+    else:
+        g.fill(shapes, fill, rim)
 
 
 def tb_editor(g):
@@ -701,7 +797,10 @@ def tb_editor(g):
         y += step
     g.fill(g.rect(1, 1, 12, 4), g.lin((90, 140, 220), (30, 70, 160), (0, 1), (0, 4), V_BLUE), Paint((18, 44, 110), vga=V_NAVY))
     pen = ((110, 160, 240), (30, 70, 170), (16, 36, 96), V_BLUE, V_NAVY)
-    draw_pencil(g, 6.8, 12.8, 11, 3.4, -55, pen, (200, 200, 210))
+    if g.n == 16:
+        pixel_pencil(g, 5, 3, 11, pen, (200, 200, 210), ((214, 218, 226), (120, 126, 140)))
+    else:
+        draw_pencil(g, 6.5, 12.5, 11, 3.4, -45, pen, (200, 200, 210))
 
 
 DRAWERS = [globals()["tb_" + name] for name in TB_GLYPHS]
