@@ -561,8 +561,8 @@ FONT = {
     24: {
         "0": (".###.", "##.##", "##.##", "##.##", "##.##", "##.##", ".###."),
         "1": ("..##.", ".###.", "..##.", "..##.", "..##.", "..##.", ".####"),
-        "a": ("....", "....", ".##.", "...#", ".###", "#..#", "#..#", ".###"),
-        "b": ("#...", "#...", "#...", "###.", "#..#", "#..#", "#..#", "###."),
+        "a": (".....", ".....", ".###.", "...##", ".####", "##.##", "##.##", ".####"),
+        "b": ("##...", "##...", "####.", "##.##", "##.##", "##.##", "##.##", "####."),
         "A": (".....###.....", ".....###.....", "....#####....", "....#####....", "...###.###...",
               "...###.###...", "..###...###..", "..###...###..", ".###########.", ".###########.",
               "###.......###", "###.......###", "###.......###"),
@@ -584,33 +584,20 @@ WHITE_INK = Paint((255, 255, 255), vga=V_WHITE)
 
 def tb_connect(g):
     draw_globe(g, 7, 7, 6.5)
+    draw_badge(g, 12, 12, 3.9, C_GREEN)
     if g.n == 16:
-        draw_badge(g, 12, 12, 3.9, C_GREEN)
         g.art(("....##", "#..##.", "####..", ".##..."), 9, 10, {"#": WHITE_INK})
-        return
-    draw_badge(g, 11.8, 11.8, 3.9, C_GREEN)
-    draw_check_white(g, 11.8, 11.8, 2.3)
-
-
-def draw_check_white(g, cx, cy, s):
-    pts = [(cx - s, cy), (cx - s * 0.55, cy - s * 0.45), (cx - s * 0.25, cy - s * 0.15),
-           (cx + s * 0.6, cy - s), (cx + s, cy - s * 0.55), (cx - s * 0.25, cy + s * 0.75)]
-    g.fill(g.poly(pts, False), Paint((255, 255, 255), vga=V_WHITE))
+    else:
+        g.art(("......##", ".....##.", "##..##..", ".####...", "..##...."), 14, 16, {"#": WHITE_INK})
 
 
 def tb_disconnect(g):
     draw_globe(g, 7, 7, 6.5)
+    draw_badge(g, 12, 12, 3.9, C_RED)
     if g.n == 16:
-        draw_badge(g, 12, 12, 3.9, C_RED)
         g.art(("#..#", ".##.", ".##.", "#..#"), 10, 10, {"#": WHITE_INK})
-        return
-    draw_badge(g, 11.8, 11.8, 3.9, C_RED)
-    s = 1.7
-    w = 0.62
-    for sx in (1, -1):
-        pts = [(11.8 - s * sx - w * sx, 11.8 - s + w), (11.8 - s * sx + w * sx, 11.8 - s - w),
-               (11.8 + s * sx + w * sx, 11.8 + s - w), (11.8 + s * sx - w * sx, 11.8 + s + w)]
-        g.fill(g.poly(pts, False), Paint((255, 255, 255), vga=V_WHITE))
+    else:
+        g.art(("##..##", ".####.", "..##..", "..##..", ".####.", "##..##"), 15, 15, {"#": WHITE_INK})
 
 
 def tb_up(g):
@@ -652,7 +639,7 @@ def tb_mode_auto(g):
                "..#####..", ".#.###.#.", "...###..."), 7, 7,
               {"#": g.lin((176, 184, 196), (84, 92, 108), (7, 7), (16, 16), V_GREY)})
     else:
-        draw_gear(g, 11.6, 11.6, 4.3, 8)
+        draw_gear(g, 11.7, 11.7, 4.3, 8)
 
 
 def tb_refresh(g):
@@ -741,7 +728,7 @@ def tb_rename(g):
     left = g.snap(0) + 2
     font_h = 6 if g.n == 16 else 8
     text(g, "ab", left, top + (bottom - top - font_h) // 2, Paint(TEXT, vga=V_NAVY))
-    x = left + (8 if g.n == 16 else 10)
+    x = left + (8 if g.n == 16 else 12)
     g.pxrect(x, top - 1, x + 1, bottom + 1, Paint((0, 0, 0), vga=V_BLACK))
     if g.n == 16:
         pixel_pencil(g, 8, 3, 9, PENCIL, (232, 120, 110))
@@ -847,7 +834,7 @@ def _brighten(c):
 def emboss(px, n):
     """The 16-colour disabled look: the glyph's darker parts in grey over a
     white copy one pixel down and right; its light parts vanish."""
-    dark = [p is not None and _lum(p) < 150 for p in px]
+    dark = [p is not None and _lum(p) < 170 for p in px]
     out = []
     for i in range(n * n):
         x, y = i % n, i // n
@@ -867,7 +854,8 @@ def palette256():
     pal += [(v, v, v) for v in range(16, 256, 16) if v % 51]
     extra = [FACE]
     for scheme in (C_FOLDER, C_GREEN, C_BLUE, C_RED, C_METAL, C_SHEET):
-        extra += [tuple(int(round(v)) for v in _mix(scheme[0], scheme[1], t)) for t in (0, 0.33, 0.67, 1)]
+        extra += [tuple(int(round(v)) for v in _mix(scheme[0], scheme[1], t)) for t in (0, 0.5, 1)]
+        extra.append(scheme[2])
     for c in extra:
         if len(pal) < 256 and c not in pal:
             pal.append(c)
@@ -880,13 +868,19 @@ PAL256 = palette256()
 PAL16 = list(VGA)
 
 
+def _purplish(c, by=40):
+    return min(c[0], c[2]) - c[1] > by
+
+
 def quantise(rgb, pal, cache):
+    """Index of the nearest colour; magenta is kept for the background, and
+    purples are only used for colours that are purple themselves."""
     if rgb is None:
         return pal.index(MAGENTA)
     if rgb not in cache:
         best, bi = None, 0
         for i, p in enumerate(pal):
-            if p == MAGENTA:
+            if p == MAGENTA or (_purplish(p) and not _purplish(rgb, 30)):
                 continue
             d = 2 * (p[0] - rgb[0]) ** 2 + 4 * (p[1] - rgb[1]) ** 2 + 3 * (p[2] - rgb[2]) ** 2
             if best is None or d < best:
