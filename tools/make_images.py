@@ -409,9 +409,9 @@ def draw_arrow(g, scheme, tip, direction, length, head_w, head_l, shaft_w):
         shape = g.poly(world)
     else:
         shape = g.poly(world, False)
-    back = (tx + length * ca, ty + length * sa)
-    fill, rim = _body(g, scheme, back, tip)
-    fill = g.lin(scheme[0], scheme[1], (tx - sa * hw, ty + ca * hw), (tx + sa * hw, ty - ca * hw), scheme[3])
+    # Lit across its width, from the upper or left side.
+    p0, p1 = sorted([(tx - sa * hw, ty + ca * hw), (tx + sa * hw, ty - ca * hw)], key=lambda p: p[0] + p[1])
+    fill, rim = _body(g, scheme, p0, p1)
     g.fill(shape, fill, rim)
 
 
