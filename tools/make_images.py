@@ -91,9 +91,14 @@ def write_ico(path, sizes, pixel=icon_pixel):
 # slanted edges are smoothed by coverage: each pixel row is sampled SS times
 # vertically and the horizontal coverage of each span is exact.
 #
-# The strips are keyed on magenta. A pixel at least half covered by the
-# glyph is blended against the toolbar face colour, anything less becomes
-# magenta, so no pink fringe shows whatever the face is.
+# Small details of the 16-pixel glyphs (gear, sparkle, ticks, pencils) are
+# drawn pixel by pixel instead, as smoothing would blur them.
+#
+# The strips are keyed on magenta. A pixel covered by the glyph for KEEP or
+# more is blended against the toolbar face colour, anything less becomes
+# magenta, so no pink fringe shows whatever the face is. The 16-colour
+# strips are drawn again without smoothing or blends, in the flat colour
+# each paint names; their disabled state is the embossed grey of old.
 
 TB_GLYPHS = ("connect", "disconnect", "up", "sync", "sites", "mode_auto",
              "refresh", "delete", "upload", "download", "new_folder",
