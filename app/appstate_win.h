@@ -46,7 +46,9 @@ struct AppState {
   HWND statusBar = nullptr;
   HWND rebar = nullptr;
   HWND progressWindow = nullptr;
-  HIMAGELIST toolbarImages = nullptr;
+  HIMAGELIST toolbarImages = nullptr;  // command and tools toolbars: normal, hot, disabled
+  HIMAGELIST hotToolbarImages = nullptr;
+  HIMAGELIST disabledToolbarImages = nullptr;
   HIMAGELIST statusImages = nullptr;  // rows of the progress window: 1 error, 2 busy, 3 closed, 4 idle
   HIMAGELIST smallSystemImages = nullptr;
   HIMAGELIST largeSystemImages = nullptr;
@@ -64,6 +66,7 @@ struct AppState {
   bool hideSystemLocal = false;
   bool hideHiddenLocal = false;
   bool hideHiddenServer = false;
+  char paneFilter[260] = {};  // file name mask of the filter box; empty shows all
   bool autoShowProgress = true;
 
   // Program-wide toggles.

@@ -1,11 +1,12 @@
-// The bar area: rebar 273 with the main toolbar, the tools bar, the filter
-// box and the quick-connect bar.
+// The bar area: rebar 273 with the command toolbars, the tools bar, the
+// filter box and the quick-connect bar.
 #ifndef VORTO_APP_BARS_WIN_H
 #define VORTO_APP_BARS_WIN_H
 
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 void CreateBars(HWND parent);
 void DestroyBars();
@@ -18,7 +19,17 @@ void FocusQuickConnect();
 // Flips band titles (1) or locked bands (2) on every band and saves.
 void ToggleBarFlag(uint32_t flag);
 uint32_t BarFlags();
-HWND QuickConnectBar();
+// The command toolbars shown, in display order.
+std::vector<uint32_t> CommandToolbarIds();
+// Adds an empty command toolbar with the lowest free id; 0 when none is free.
+uint32_t AddCommandToolbar();
+// Removes a command toolbar (never the first) and renumbers those above it.
+bool RemoveCommandToolbar(uint32_t id);
+void CustomizeCommandToolbar(uint32_t id);
+// Forgets every stored bar and toolbar layout and the image options.
+void ResetBars();
+// Brings the toolbar buttons in line with the commands' state.
+void RefreshCommandStates();
 // Puts an address into the quick-connect bar and connects with it.
 void ShowQuickConnect(const char* address);
 

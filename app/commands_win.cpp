@@ -7,6 +7,8 @@
 #include "app/appstate_win.h"
 #include "app/help_win.h"
 #include "app/bars_win.h"
+#include "app/barsettings_win.h"
+#include "app/filterbox_win.h"
 #include "app/mainframe_win.h"
 #include "app/msgbox_win.h"
 #include "app/statusbar_win.h"
@@ -115,19 +117,23 @@ void OnMainCommand(HWND window, WORD id, WORD notifyCode, HWND control) {
       return ToggleBarFlag(1);
     case CMD_TOGGLE_LOCK_BANDS:
       return ToggleBarFlag(2);
+    case CMD_CUSTOMIZE_BAR:
+      return ShowBarSettings(window);
+    case CMD_FOCUS_FILTER:
+      return FocusFilterBox(false);
+    case CMD_DROP_FILTER:
+      return FocusFilterBox(true);
+    case CMD_LEAVE_FILTER:
+      return LeaveFilterBox();
     case CMD_SYNCHRONIZE:
     case CMD_WIZARD:
     case CMD_PROFILE_PROPERTIES:
     case CMD_EDIT_ALL_PROFILES:
     case CMD_SITE_MANAGER:
     case CMD_CUSTOMIZE:
-    case CMD_CUSTOMIZE_BAR:
     case CMD_IMPORT_EXPORT:
     case CMD_EXTERNAL_TOOLS:
     case CMD_KEYBOARD_MAP:
-    case CMD_FOCUS_FILTER:
-    case CMD_DROP_FILTER:
-    case CMD_LEAVE_FILTER:
       // Main-window commands whose dialogs and bars are added with their
       // own subsystems; routed here so they never reach a pane.
       return;
@@ -203,6 +209,16 @@ void GetCommandState(WORD id, bool& enabled, bool& checked) {
     case CMD_UP:
     case CMD_OPEN:
       // Pane commands: nothing to act on until the panes list entries.
+      enabled = false;
+      break;
+    case CMD_SITE_MANAGER:
+    case CMD_WIZARD:
+    case CMD_EDIT_ALL_PROFILES:
+    case CMD_CUSTOMIZE:
+    case CMD_IMPORT_EXPORT:
+    case CMD_EXTERNAL_TOOLS:
+    case CMD_KEYBOARD_MAP:
+      // Their dialogs come with the site manager and the customization pages.
       enabled = false;
       break;
   }

@@ -8,6 +8,9 @@
 #include <cstring>
 
 #include "app/appstate_win.h"
+#include "app/bars_win.h"
+#include "app/commandbars_win.h"
+#include "app/filterbox_win.h"
 #include "app/libreg_win.h"
 #include "app/msgbox_win.h"
 #include "app/statusbar_win.h"
@@ -47,10 +50,6 @@ int StatusBarHeight() {
 
 bool OnCreate(HWND window) {
   gApp.mainWindow = window;
-  gApp.toolbarImages = ImageList_LoadImageA(gApp.resources, MAKEINTRESOURCEA(IDB_TOOLBAR16), 16, 0,
-                                            RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
-  if (!gApp.toolbarImages) return false;
-
   RECT rc;
   GetClientRect(window, &rc);
   gApp.splitter = rc.right / 2;
@@ -161,10 +160,9 @@ void OnDestroy(HWND window) {
   DestroyProgressWindow();
   gApp.progressWindow = nullptr;
   SaveWindowState(window);
-  if (gApp.toolbarImages) ImageList_Destroy(gApp.toolbarImages);
-  if (gApp.statusImages) ImageList_Destroy(gApp.statusImages);
-  gApp.toolbarImages = gApp.statusImages = nullptr;
   DestroyBars();
+  if (gApp.statusImages) ImageList_Destroy(gApp.statusImages);
+  gApp.statusImages = nullptr;
   if (gApp.localPane) DestroyWindow(gApp.localPane);
   if (gApp.serverPane) DestroyWindow(gApp.serverPane);
   gApp.localPane = gApp.serverPane = gApp.activePane = nullptr;
@@ -267,6 +265,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_COMMAND:
       OnMainCommand(window, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      RefreshCommandStates();
       return 0;
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
@@ -275,16 +274,16 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       } else if (header->code == RBN_LAYOUTCHANGED) {
         SaveBarLayout();
       } else if (header->code == TTN_GETDISPINFOA) {
-        // Toolbar tips: the command's short name, without its mnemonic.
+        // Toolbar tips: the command's short name without its mnemonic, or
+        // the external tool's title.
         auto* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
         static char tip[80];
-        std::string text = LoadResString(static_cast<UINT>(header->idFrom));
-        text = text.substr(text.find('\n') == std::string::npos ? 0 : text.find('\n') + 1);
-        std::string shown;
-        for (char c : text)
-          if (c != '&') shown += c;
-        CopyText(tip, shown);
+        ToolbarTipText(static_cast<UINT>(header->idFrom), tip, sizeof tip);
         info->lpszText = tip;
+      } else {
+        LRESULT result = 0;
+        if (HandleToolbarNotify(header, result)) return result;
+        HandleFilterNotify(header);
       }
       return 0;
     }
@@ -311,6 +310,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     }
     case WM_JOB_DONE:
       OnJobDone(window, wParam, lParam);
+      RefreshCommandStates();
       return 0;
     case WM_SETTINGS_CHANGED:
       ApplyCurrentProfile(false);
@@ -327,6 +327,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         gApp.openConnections = static_cast<int>(lParam);
         ShowConnectionCount(gApp.openConnections);
         UpdateServerPaneText();
+        RefreshCommandStates();
       }
       return 0;
     case WM_LOGIN_REFUSED:

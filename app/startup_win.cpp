@@ -11,6 +11,7 @@
 
 #include "app/appstate_win.h"
 #include "app/bars_win.h"
+#include "app/quickbar_win.h"
 #include "app/help_win.h"
 #include "app/keymap_win.h"
 #include "app/libreg_win.h"

@@ -9,7 +9,6 @@
 #define IDR_MAINMENU            109
 #define IDR_ACCEL               109
 #define IDM_CONTEXT_BARS        118
-#define IDB_TOOLBAR16           129
 #define IDB_STATUS16            190   // worker and error row images: 1 error, 2 busy, 3 closed, 4 idle
 #define IDM_ERROR_LIST          160
 
@@ -185,6 +184,27 @@
 // Commands of the error page's context menu
 #define CMD_COPY_ERRORS         9300
 #define CMD_CLEAR_ERRORS        9301
+
+// Bar settings dialog and the toolbar image strips
+#define IDD_BAR_SETTINGS        117
+#define IDC_BARS_LIST           1000
+#define IDC_BARS_NEW            1005
+#define IDC_BARS_DELETE         1006
+#define IDC_BARS_FILTER         1173
+#define IDC_BARS_QUICK          1174
+#define IDC_BARS_RESET          1312
+#define IDC_BARS_CUSTOMIZE      1332
+#define IDC_BARS_LARGE          1342
+#define IDC_BARS_COLOR16        1347
+#define IDC_BARS_COLOR256       1348
+#define IDC_BARS_TRUECOLOR      1349
+#define IDC_BARS_TOOLS          1375
+#define IDC_BARS_TITLES         1388
+#define IDC_BARS_LOCKED         1389
+#define IDS_TOOLBAR_NAME        136
+// 600..617: 16 then 24 pixels; per size 16 colours, 256 colours, true
+// colour; per level the normal, hot and disabled strips.
+#define IDB_TOOLBAR_FIRST       600
 
 // Popups of the main menu whose items are rebuilt each time they open
 #define IDM_CONNECT_PROFILES    200

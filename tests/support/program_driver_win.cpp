@@ -31,7 +31,35 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM param) {
   }
   return TRUE;
 }
+
+struct FindTitleData {
+  DWORD processId;
+  const char* title;
+  HWND found;
+};
+
+BOOL CALLBACK FindTitledWindow(HWND window, LPARAM param) {
+  auto* data = reinterpret_cast<FindTitleData*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  char text[128] = {};
+  GetWindowTextA(window, text, sizeof text);
+  if (pid == data->processId && IsWindowVisible(window) && std::strcmp(text, data->title) == 0) {
+    data->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
 }  // namespace
+
+HWND FindProgramWindow(const RunningProgram& program, const char* title, DWORD timeoutMs) {
+  FindTitleData data = {program.process.dwProcessId, title, nullptr};
+  WaitUntil([&] {
+    EnumWindows(FindTitledWindow, reinterpret_cast<LPARAM>(&data));
+    return data.found != nullptr;
+  }, timeoutMs);
+  return data.found;
+}
 
 bool StartProgram(const std::string& arguments, RunningProgram& program, DWORD timeoutMs) {
   std::string exe = ProgramPath();

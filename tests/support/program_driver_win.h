@@ -35,4 +35,8 @@ template <typename F> bool WaitUntil(F predicate, DWORD timeoutMs) {
   return true;
 }
 
+// A visible top-level window of the program with this exact title (a
+// dialog it opened), waiting up to `timeoutMs`; null when none came.
+HWND FindProgramWindow(const RunningProgram& program, const char* title, DWORD timeoutMs = 10000);
+
 #endif

@@ -10,24 +10,11 @@
 #include "profiles/profilestore_win.h"
 #include "res/resource.h"
 #include "support/peers_win.h"
-#include "support/program_driver_win.h"
-#include "support/registry_fixture_win.h"
+#include "support/program_fixture_win.h"
 
 namespace {
-class MainWindow : public RegistryTest {
+class MainWindow : public ProgramTest {
  protected:
-  void TearDown() override {
-    KillProgram(program_);
-    RegistryTest::TearDown();
-  }
-
-  void Start(const std::string& args) { ASSERT_TRUE(StartProgram(args, program_)) << "main window did not appear"; }
-
-  void CloseAndWait() {
-    PostMessageA(program_.mainWindow, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(WaitForExit(program_)) << "program did not end after WM_CLOSE";
-  }
-
   HWND Pane(int id) { return GetDlgItem(program_.mainWindow, id); }
 
   // Right edge of the local pane in the main window's client coordinates.
@@ -51,8 +38,6 @@ class MainWindow : public RegistryTest {
     SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(static_cast<WORD>(to), 200));
     SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(static_cast<WORD>(to), 200));
   }
-
-  RunningProgram program_;
 };
 
 void SaveSite(const char* name) {
