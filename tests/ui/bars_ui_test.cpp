@@ -198,3 +198,22 @@ TEST_F(Bars, FilterEnteredIsKeptAndOnlySixtyFourAddressesAreStored) {
   std::vector<BYTE> last = Value("QuickUrl63");
   EXPECT_EQ(std::string(last.begin(), last.end()), std::string("host63.example", 15));
 }
+
+TEST_F(Bars, StatusBarNarrowerThanItsFixedPartsKeepsPartZeroAtFourPixels) {
+  Start("");
+  HWND status = GetDlgItem(program_.mainWindow, IDC_STATUSBAR);
+  ASSERT_NE(status, nullptr);
+  SetWindowPos(program_.mainWindow, nullptr, 0, 0, 90, 300, SWP_NOZORDER | SWP_NOMOVE);
+  // The part edges live in the program's memory: read them from there.
+  int edges[5] = {};
+  void* remote = VirtualAllocEx(program_.process.hProcess, nullptr, sizeof edges, MEM_COMMIT, PAGE_READWRITE);
+  ASSERT_NE(remote, nullptr);
+  EXPECT_TRUE(WaitUntil([&] {
+    SendMessageA(status, SB_GETPARTS, 5, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(program_.process.hProcess, remote, edges, sizeof edges, nullptr);
+    return edges[0] == 4;
+  }, 5000)) << edges[0];
+  EXPECT_GT(edges[1], edges[0]);  // the fixed parts keep their widths beyond the window
+  VirtualFreeEx(program_.process.hProcess, remote, 0, MEM_RELEASE);
+  CloseAndWait();
+}
