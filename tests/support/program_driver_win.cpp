@@ -1,5 +1,7 @@
 #include "support/program_driver_win.h"
 
+#include <commctrl.h>
+
 #include <cstring>
 
 std::string ProgramPath() {
@@ -103,5 +105,18 @@ std::string WindowText(HWND window) {
   // WM_GETTEXT crosses processes for window captions.
   SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
                       nullptr);
+  return text;
+}
+
+std::string StatusBarPart(const RunningProgram& program, HWND statusBar, int part) {
+  char text[256] = {};
+  void* remote = VirtualAllocEx(program.process.hProcess, nullptr, sizeof text, MEM_COMMIT, PAGE_READWRITE);
+  if (!remote) return "";
+  // SB_GETTEXTLENGTH first: SB_GETTEXT has no buffer size.
+  if (LOWORD(SendMessageA(statusBar, SB_GETTEXTLENGTHA, static_cast<WPARAM>(part), 0)) < sizeof text) {
+    SendMessageA(statusBar, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(program.process.hProcess, remote, text, sizeof text - 1, nullptr);
+  }
+  VirtualFreeEx(program.process.hProcess, remote, 0, MEM_RELEASE);
   return text;
 }

@@ -35,6 +35,9 @@ template <typename F> bool WaitUntil(F predicate, DWORD timeoutMs) {
   return true;
 }
 
+// The text of one part of the program's status bar, read from its memory.
+std::string StatusBarPart(const RunningProgram& program, HWND statusBar, int part);
+
 // A visible top-level window of the program with this exact title (a
 // dialog it opened), waiting up to `timeoutMs`; null when none came.
 HWND FindProgramWindow(const RunningProgram& program, const char* title, DWORD timeoutMs = 10000);

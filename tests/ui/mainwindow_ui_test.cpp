@@ -285,6 +285,12 @@ TEST_F(MainWindow, AnAddressTypedIntoTheQuickConnectBarConnects) {
   SendMessageA(bar, WM_COMMAND, IDC_QUICK_CONNECT, 0);
   HWND server = Pane(IDC_SERVER_PANE);
   EXPECT_TRUE(WaitUntil([&] { return WindowText(server) == "127.0.0.1 /"; }, 15000)) << WindowText(server);
+  HWND status = GetDlgItem(program_.mainWindow, IDC_STATUSBAR);
+  std::string connections;
+  EXPECT_TRUE(WaitUntil([&] {
+    connections = StatusBarPart(program_, status, 2);
+    return connections.find("Connections: ") == 0 && connections != "Connections: 0";
+  }, 15000)) << connections;
   CloseAndWait();
   EXPECT_EQ(CommonString("QuickUrl00"), "127.0.0.1");
 }
