@@ -150,21 +150,14 @@ Bytes Answer(std::span<const uint8_t> request) {
 
 // Like a real agent, trusts only a mapping owned by its own user.
 bool OwnedByUs(HANDLE mapping) {
-  union {
-    TOKEN_USER user;
-    BYTE room[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-  } token;
-  HANDLE process_token;
-  DWORD size;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &process_token)) return false;
-  BOOL have_user = GetTokenInformation(process_token, TokenUser, &token, sizeof token, &size);
-  CloseHandle(process_token);
+  ProcessUser us;
+  if (!ReadProcessUser(us)) return false;
   PSID owner = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!have_user || GetSecurityInfo(mapping, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
-                                    nullptr, &descriptor) != ERROR_SUCCESS)
+  if (GetSecurityInfo(mapping, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                      &descriptor) != ERROR_SUCCESS)
     return false;
-  bool ours = owner && EqualSid(owner, token.user.User.Sid);
+  bool ours = owner && EqualSid(owner, us.Sid());
   LocalFree(descriptor);
   return ours;
 }

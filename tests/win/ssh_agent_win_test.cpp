@@ -52,21 +52,13 @@ HWND FindAgentOf(DWORD processId) {
 struct OwnedByUs {
   SECURITY_ATTRIBUTES attributes;
   SECURITY_DESCRIPTOR descriptor;
-  union {
-    TOKEN_USER user;
-    BYTE room[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-  } token;
+  ProcessUser user;
 };
 
 bool MakeOwnedByUs(OwnedByUs& s) {
-  HANDLE process_token;
-  DWORD size;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &process_token)) return false;
-  BOOL have_user = GetTokenInformation(process_token, TokenUser, &s.token, sizeof s.token, &size);
-  CloseHandle(process_token);
   s.attributes = {sizeof s.attributes, &s.descriptor, FALSE};
-  return have_user && InitializeSecurityDescriptor(&s.descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-         SetSecurityDescriptorOwner(&s.descriptor, s.token.user.User.Sid, FALSE);
+  return ReadProcessUser(s.user) && InitializeSecurityDescriptor(&s.descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+         SetSecurityDescriptorOwner(&s.descriptor, s.user.Sid(), FALSE);
 }
 
 Bytes Query(std::span<const uint8_t> request) {
