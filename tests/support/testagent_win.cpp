@@ -3,8 +3,10 @@
 // requests through the named mapping, with the keys of the files named on
 // its command line.
 //
-//   testagent.exe [--reply-length N] [--keep-mapping] keyfile...
+//   testagent.exe [--parent PID] [--reply-length N] [--keep-mapping] keyfile...
 //
+// --parent PID      end when that process ends, so that a test that crashes
+//                   leaves no agent behind for the tests after it.
 // --reply-length N  answer every request with the length word N and a
 //                   failure byte, whatever N is, to test the client's checks.
 // --keep-mapping    hold the last request's mapping open after answering;
@@ -238,8 +240,12 @@ bool LoadKey(const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  HANDLE parent = nullptr;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--reply-length") == 0 && i + 1 < argc) {
+    if (std::strcmp(argv[i], "--parent") == 0 && i + 1 < argc) {
+      parent = OpenProcess(SYNCHRONIZE, FALSE, DWORD(std::strtoul(argv[++i], nullptr, 0)));
+      if (!parent) return 2;
+    } else if (std::strcmp(argv[i], "--reply-length") == 0 && i + 1 < argc) {
       gAgent.forge_length = true;
       gAgent.forged_length = uint32_t(std::strtoul(argv[++i], nullptr, 0));
     } else if (std::strcmp(argv[i], "--keep-mapping") == 0) {
@@ -257,10 +263,16 @@ int main(int argc, char** argv) {
   // Hidden, but a top-level window, so that FindWindowA sees it.
   if (!CreateWindowA("Pageant", "Pageant", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, wc.hInstance, nullptr))
     return 3;
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+  // Sent messages are delivered while waiting; posted ones are dispatched here.
+  DWORD watched = parent ? 1 : 0;
+  for (;;) {
+    if (MsgWaitForMultipleObjects(watched, &parent, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 && parent)
+      return 0;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) return 0;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
   }
-  return 0;
 }

@@ -90,7 +90,7 @@ class AgentClient : public ::testing::Test {
   void StartAgent(const std::vector<std::string>& arguments) {
     StopAgent();
     std::string exe = TestAgentPath();
-    std::string commandLine = "\"" + exe + "\"";
+    std::string commandLine = "\"" + exe + "\" --parent " + std::to_string(GetCurrentProcessId());
     for (const std::string& a : arguments) commandLine += " \"" + a + "\"";
     STARTUPINFOA si = {};
     si.cb = sizeof si;
