@@ -61,6 +61,7 @@ bool AgentQuery(std::span<const uint8_t> request, SecretBytes& reply) {
     std::snprintf(name, sizeof name, "PageantRequest%08x", unsigned(GetCurrentThreadId()));
     OwnerSecurity security;
     if (!MakeOwnerSecurity(security)) return false;
+    SetLastError(ERROR_SUCCESS);
     HANDLE mapping =
         CreateFileMappingA(INVALID_HANDLE_VALUE, &security.attributes, PAGE_READWRITE, 0, kAgentMaxMessage, name);
     if (!mapping) return false;

@@ -38,6 +38,8 @@ using namespace vorto::ssh;
 
 namespace {
 
+// Stated here apart from the client, as the outside agent has it, so that a
+// wrong value in the client fails the tests.
 constexpr ULONG_PTR kAgentCopyDataId = 0x804e50ba;
 
 struct TestAgent {
