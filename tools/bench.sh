@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks and prints their figures: the crypto
 # primitives natively (optimised, no sanitizers) and under Wine, side by
-# side with `openssl speed` measured in the same run, then the program's
-# start-up time under Wine.
+# side with `openssl speed` measured in the same run, listing, the socket
+# layer's receive throughput, then the program's start-up time under Wine.
 #
 # VORTO_BENCH_NATIVE_DIR and VORTO_BENCH_WIN_DIR choose other build folders
 # (default build/bench and build/win).
@@ -14,7 +14,7 @@ win_dir="${VORTO_BENCH_WIN_DIR:-$ROOT/build/win}"
 cmake -S "$ROOT" -B "$native_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORTO_SANITIZE=OFF >/dev/null
 cmake --build "$native_dir" --target bench_crypto bench_listing
 cmake -S "$ROOT" -B "$win_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null
-cmake --build "$win_dir" --target bench_crypto bench_startup bench_ftplist vorto vortores
+cmake --build "$win_dir" --target bench_crypto bench_startup bench_ftplist bench_net vorto vortores
 
 prefix="$(mktemp -d /tmp/vorto-bench-prefix.XXXXXX)"
 figures="$(mktemp -d /tmp/vorto-bench-figures.XXXXXX)"
@@ -47,6 +47,14 @@ curl -s -X "LIST -alL" "ftp://127.0.0.1:$vport/pub/big/" >"$figures/big-listing.
 "$native_dir/tests/bench_listing" "$figures/big-listing.txt"
 wine "$win_dir/bin/bench_ftplist.exe" "$vport" /pub/big </dev/null | tr -d '\r'
 bash "$ROOT/tests/peers/vsftpd_peer.sh" stop "$peer" >/dev/null
+
+echo "== Socket layer receive under Wine (16 MiB per connection)"
+/usr/bin/python3 "$ROOT/tests/bench/net_source.py" "$figures/net.port" 16 30 &
+source_pid=$!
+for _ in $(seq 1 100); do [ -f "$figures/net.port" ] && break; sleep 0.1; done
+wine "$win_dir/bin/bench_net.exe" "$(cat "$figures/net.port")" 16 5 </dev/null | tr -d '\r'
+kill "$source_pid" 2>/dev/null || true
+wait "$source_pid" 2>/dev/null || true
 
 echo "== Start-up under Wine"
 cmake --build "$win_dir" --target bench
