@@ -262,7 +262,13 @@ int AcquireIdleWorker(int* error) {
   }
 }
 
-int Dispatch(const EngineRequest& request, int operation, bool wait) {
+int Dispatch(const EngineRequest& request, int operation, bool wait) { return DispatchTo(request, operation, wait, nullptr); }
+
+int DispatchTracked(const EngineRequest& request, int operation, int* result) {
+  return DispatchTo(request, operation, false, result);
+}
+
+int DispatchTo(const EngineRequest& request, int operation, bool wait, int* tracked) {
   int error = 0;
   int index = AcquireIdleWorker(&error);
   if (index < 0) return error;
@@ -296,7 +302,7 @@ int Dispatch(const EngineRequest& request, int operation, bool wait) {
   slot.outputBuffer = request.outputBuffer;
   slot.fileTime = request.fileTime;
   slot.operation = operation;
-  slot.resultSlot = wait ? &result : &ignoredResults[index];
+  slot.resultSlot = wait ? &result : tracked ? tracked : &ignoredResults[index];
   LeaveCriticalSection(&slot.lock);
   ResetEvent(slot.idleEvent);
   ResetEvent(slot.doneEvent);
