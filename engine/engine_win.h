@@ -119,6 +119,8 @@ void SetKeepAliveInterval(DWORD milliseconds);
 void StopWorker(int index);
 void StopAllWorkers();
 int WorkerCount();
+// Workers running a request now (for the tests and the benchmarks).
+int BusyWorkers();
 int ConnectedWorkers();
 bool IsConnected();
 const char* SessionDirectory();
@@ -179,7 +181,7 @@ int SiteChmod(WorkerSlot& slot, const char* mode, const char* serverPath);
 // Copy loops over one FTP connection (copyloops_win.cpp).
 int FtpDownloadToFile(WorkerSlot& slot, const char* remote, const char* local, bool ascii);
 int FtpUploadFromFile(WorkerSlot& slot, const char* local, const char* remote, bool ascii);
-// Block size of the copy loops (64 KiB unless set; benchmarks vary it) and
+// Block size of the copy loops (256 KiB unless set; benchmarks vary it) and
 // whether a failed write shows the system's text in a message box.
 void SetCopyBlockSize(DWORD bytes);
 DWORD CopyBlockSize();

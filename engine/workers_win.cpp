@@ -154,6 +154,13 @@ void CloseSlot(int i) {
 }  // namespace
 
 int WorkerCount() { return gEngine.count; }
+
+int BusyWorkers() {
+  int busy = 0;
+  for (int i = 0; i < gEngine.count; ++i)
+    if (gEngine.idle[i] && WaitForSingleObject(gEngine.idle[i], 0) != WAIT_OBJECT_0) ++busy;
+  return busy;
+}
 int ConnectedWorkers() { return static_cast<int>(InterlockedCompareExchange(&gEngine.connected, 0, 0)); }
 bool IsConnected() { return gEngine.count > 0 && gEngine.threads[0] != nullptr; }
 

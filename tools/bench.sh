@@ -14,7 +14,7 @@ win_dir="${VORTO_BENCH_WIN_DIR:-$ROOT/build/win}"
 cmake -S "$ROOT" -B "$native_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORTO_SANITIZE=OFF >/dev/null
 cmake --build "$native_dir" --target bench_crypto bench_listing
 cmake -S "$ROOT" -B "$win_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null
-cmake --build "$win_dir" --target bench_crypto bench_startup bench_ftplist vorto vortores
+cmake --build "$win_dir" --target bench_crypto bench_startup bench_ftplist bench_transfer vorto vortores
 
 prefix="$(mktemp -d /tmp/vorto-bench-prefix.XXXXXX)"
 figures="$(mktemp -d /tmp/vorto-bench-figures.XXXXXX)"
@@ -47,6 +47,9 @@ curl -s -X "LIST -alL" "ftp://127.0.0.1:$vport/pub/big/" >"$figures/big-listing.
 "$native_dir/tests/bench_listing" "$figures/big-listing.txt"
 wine "$win_dir/bin/bench_ftplist.exe" "$vport" /pub/big </dev/null | tr -d '\r'
 bash "$ROOT/tests/peers/vsftpd_peer.sh" stop "$peer" >/dev/null
+
+echo "== Transfers under Wine beside curl"
+VORTO_BENCH_WIN_DIR="$win_dir" bash "$ROOT/tools/bench_transfer.sh"
 
 echo "== Start-up under Wine"
 cmake --build "$win_dir" --target bench

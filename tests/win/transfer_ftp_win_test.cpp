@@ -235,6 +235,35 @@ class TransferFtp : public RegistryTest {
   std::string root_, area_, local_;
 };
 
+// Sets the write time of every file below `folder` an hour back.
+void AgeFiles(const std::string& folder) {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER t;
+  t.LowPart = now.dwLowDateTime;
+  t.HighPart = now.dwHighDateTime;
+  t.QuadPart -= 36000000000ULL;
+  FILETIME old = {t.LowPart, t.HighPart};
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    std::string name = fd.cFileName;
+    if (name == "." || name == "..") continue;
+    std::string path = folder + "\\" + name;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      AgeFiles(path);
+      continue;
+    }
+    HANDLE f = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f != INVALID_HANDLE_VALUE) {
+      SetFileTime(f, nullptr, nullptr, &old);
+      CloseHandle(f);
+    }
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+}
+
 void MakeSampleTree(const std::string& top) {
   CreateDirectoryA(top.c_str(), nullptr);
   CreateDirectoryA((top + "\\one").c_str(), nullptr);
@@ -403,6 +432,9 @@ TEST_F(TransferFtp, SynchronizeMirrorsTheLocalTreeAfterReview) {
   MakeArea();
   gCurrent.lists.notDeleted = {".*", "cgi-bin"};
   MakeSampleTree(Local("site"));
+  // Listings give server times to the minute here: local files an hour old
+  // are older than their fresh copies on the server, whatever the second.
+  AgeFiles(Local("site"));
   CreateDirectoryA(OnServer("site").c_str(), nullptr);
   CreateDirectoryA(OnServer("site\\cgi-bin").c_str(), nullptr);
   CreateDirectoryA(OnServer("site\\stale").c_str(), nullptr);
@@ -541,4 +573,45 @@ TEST_F(TransferFtp, VsftpdWithItsLocalUser) {
             kDoneRefreshLocal);
   EXPECT_EQ(Tree(Local("back\\tree")), Tree(Local("tree")));
   RemoveTree(serverTree);
+}
+
+namespace {
+// Samples how many workers run a request at once until told to stop.
+struct BusySampler {
+  volatile LONG stop = 0;
+  volatile LONG most = 0;
+  static DWORD WINAPI Run(void* p) {
+    auto* s = static_cast<BusySampler*>(p);
+    while (!s->stop) {
+      LONG busy = BusyWorkers();
+      if (busy > s->most) s->most = busy;
+      Sleep(1);
+    }
+    return 0;
+  }
+};
+}  // namespace
+
+TEST_F(TransferFtp, AListOfFilesRunsOnAllWorkersAtOnce) {
+  MakeArea();
+  std::vector<TransferItem> items;
+  for (int i = 0; i < 8; ++i) {
+    std::string name = "p" + std::to_string(i) + ".bin";
+    Put(OnServer(name), RandomBytes(4u << 20, 20 + i));
+    items.push_back(Selected(Remote(name), false, 4u << 20));
+  }
+  Connect();
+  ASSERT_EQ(WorkerCount(), 4);
+  BusySampler sampler;
+  HANDLE t = CreateThread(nullptr, 0, BusySampler::Run, &sampler, 0, nullptr);
+  EXPECT_EQ(Transfer(Local(), 0, items), kDoneRefreshLocal);
+  InterlockedExchange(&sampler.stop, 1);
+  WaitForSingleObject(t, INFINITE);
+  CloseHandle(t);
+  EXPECT_EQ(sampler.most, 4);
+  for (int i = 0; i < 8; ++i) {
+    std::string name = "p" + std::to_string(i) + ".bin";
+    EXPECT_TRUE(Slurp(Local(name)) == Slurp(OnServer(name))) << name;
+  }
+  ClearInternetCache();
 }
