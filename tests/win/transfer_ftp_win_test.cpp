@@ -554,25 +554,25 @@ TEST_F(TransferFtp, AServerThatDiesMidFileFailsTheFile) {
   ClearInternetCache();
 }
 
-TEST_F(TransferFtp, VsftpdWithItsLocalUser) {
-  int port = PeerPort("vsftpd");
-  ASSERT_NE(port, 0);
-  gCurrent.record.ftpPort = port;
-  gCurrent.record.anonymous = 0;
-  std::strcpy(gCurrent.record.user, "vortoftp");
-  std::strcpy(gCurrent.sessionPassword, "vortopass");
-  root_ = PeerFolder("vsftpd") + "\\home";
-  MakeSampleTree(Local("tree"));
+TEST_F(TransferFtp, VsftpdBothWays) {
+  // Anonymously, in the peer's own writable folder: the local test user is
+  // shared by every vsftpd peer on the machine, so its home may be another's.
+  UsePeer("vsftpd", "anon\\pub");
+  MakeArea();
+  MakeSampleTree(OnServer("served"));
+  // Uploads go straight into pub, the one folder anonymous users may write.
+  const std::string up = area_ + "up";
+  MakeSampleTree(Local(up));
   Connect();
-  std::string home = SessionDirectory();
-  EXPECT_EQ(Transfer(home, 1, {Selected(Local("tree"), true)}), kDoneRefreshServer);
-  std::string serverTree = root_ + "\\tree";
-  EXPECT_EQ(Tree(serverTree), Tree(Local("tree")));
+  EXPECT_EQ(Transfer("/pub", 1, {Selected(Local(up), true)}), kDoneRefreshServer);
+  EXPECT_EQ(Tree(root_ + "\\" + up), Tree(Local(up)));
+  RemoveTree(root_ + "\\" + up);
+  // This server keeps anonymous uploads unreadable to anonymous users, so
+  // the download takes a tree the test put there itself.
   CreateDirectoryA(Local("back").c_str(), nullptr);
-  EXPECT_EQ(Transfer(Local("back"), 0, {Selected(home + (home == "/" ? "" : "/") + "tree", true)}),
-            kDoneRefreshLocal);
-  EXPECT_EQ(Tree(Local("back\\tree")), Tree(Local("tree")));
-  RemoveTree(serverTree);
+  EXPECT_EQ(Transfer(Local("back"), 0, {Selected("/pub/" + area_ + "/served", true)}), kDoneRefreshLocal);
+  EXPECT_EQ(Tree(Local("back\\served")), Tree(OnServer("served")));
+  EXPECT_EQ(Tree(Local("back\\served")).size(), 9u);
 }
 
 namespace {
