@@ -17,11 +17,12 @@
 namespace {
 // Each library call costs a fixed overhead under some systems (about
 // 190 us per socket read measured under Wine), so small blocks cap the
-// speed: one 128 MiB file on loopback went 53/87 MiB/s (down/up) with
-// 4 KiB, 100/222 with 64 KiB, 128/197 with 256 KiB and 142/290 with 1 MiB
-// (tools/bench_transfer.sh). 256 KiB takes most of that while 30 workers
-// hold under 8 MiB of buffers; cancel still stops within one block, a few
-// milliseconds.
+// speed. One 256 MiB file from vsftpd on loopback (tools/bench_transfer.sh,
+// MiB/s down/up): 4 KiB 89/109, 64 KiB 135/255, 256 KiB 129/294, 1 MiB
+// 227/291 (noisy). A read waits until its block is full, so the block is
+// also how long cancel and the progress display wait on a slow link:
+// 256 KiB keeps that near a second at 256 KB/s while most of the speed is
+// there, and 30 workers hold under 8 MiB of buffers.
 constexpr DWORD kDefaultBlock = 256 * 1024;
 DWORD gCopyBlock = kDefaultBlock;
 bool gFailureBoxes = true;

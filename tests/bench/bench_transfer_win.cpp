@@ -4,6 +4,7 @@
 // peak memory. tools/bench_transfer.sh sets curl's figures beside them.
 //
 // Usage: bench_transfer.exe PORT USER PASSWORD REMOTE_DIR LOCAL_DIR
+//   (USER "anonymous" logs in anonymously)
 //   REMOTE_DIR holds big.bin and the folder small/; LOCAL_DIR is scratch.
 #include <windows.h>
 #include <psapi.h>
@@ -135,6 +136,7 @@ int main(int argc, char** argv) {
   SetDefaultLists(gCurrent.lists);
   std::strcpy(gCurrent.record.host, "127.0.0.1");
   gCurrent.record.ftpPort = std::atoi(argv[1]);
+  gCurrent.record.anonymous = std::strcmp(argv[2], "anonymous") == 0;
   CopyText(gCurrent.record.user, argv[2]);
   CopyText(gCurrent.sessionPassword, argv[3]);
   gCurrent.record.passive = 1;
