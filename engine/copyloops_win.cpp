@@ -43,8 +43,11 @@ void CountBytes(WorkerSlot& slot, DWORD bytes) {
     ShowWorkerProgress(slot.index, percent, static_cast<DWORD>((total - slot.bytesDone) * elapsed / slot.bytesDone));
 }
 
+// Files are never kept in the system's internet cache: a large download
+// would be stored twice. (Wine's library writes the cache copy anyway.)
 DWORD TransferType(bool ascii) {
-  return (ascii ? FTP_TRANSFER_TYPE_ASCII : FTP_TRANSFER_TYPE_BINARY) | INTERNET_FLAG_RELOAD;
+  return (ascii ? FTP_TRANSFER_TYPE_ASCII : FTP_TRANSFER_TYPE_BINARY) | INTERNET_FLAG_RELOAD |
+         INTERNET_FLAG_NO_CACHE_WRITE;
 }
 
 void ShowWriteFailure(DWORD code) {

@@ -23,6 +23,7 @@
 #include "engine/transfer_win.h"
 #include "engine/transferrules.h"
 #include "profiles/current_win.h"
+#include "support/inetcache_win.h"
 
 namespace {
 bool gArrived = false;
@@ -64,18 +65,6 @@ void Disconnect() {
   FreeJob(gJob);
 }
 
-void ClearCache() {
-  char buffer[4096];
-  auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer);
-  DWORD size = sizeof buffer;
-  HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry, &size);
-  if (!find) return;
-  do {
-    DeleteUrlCacheEntryA(entry->lpszSourceUrlName);
-    size = sizeof buffer;
-  } while (FindNextUrlCacheEntryA(find, entry, &size));
-  FindCloseUrlCache(find);
-}
 
 // Seconds one transfer of `item` takes.
 double Time(const std::string& destination, int direction, const TransferItem& item) {
@@ -153,7 +142,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < runs; ++i) {
       DeleteFileA(bigLocal.c_str());
       down.push_back(Time(local, 0, Item(remote + "/big.bin", false)));
-      ClearCache();
+      ClearInternetCache();
       up.push_back(Time(remote + "/up", 1, Item(bigLocal, false)));
     }
     const double mib = static_cast<double>(SizeOf(bigLocal)) / (1 << 20);
@@ -172,7 +161,7 @@ int main(int argc, char** argv) {
       RemoveFolderFiles(smallLocal);
       RemoveDirectoryA(smallLocal.c_str());
       down.push_back(Time(local, 0, Item(remote + "/small", true)));
-      ClearCache();
+      ClearInternetCache();
       up.push_back(Time(remote + "/up", 1, Item(smallLocal, true)));
     }
     int64_t bytes = 0;

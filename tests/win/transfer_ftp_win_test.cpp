@@ -18,6 +18,7 @@
 #include "engine/transfer_win.h"
 #include "engine/transferrules.h"
 #include "profiles/current_win.h"
+#include "support/inetcache_win.h"
 #include "support/peers_win.h"
 #include "support/registry_fixture_win.h"
 
@@ -67,19 +68,6 @@ std::string RandomBytes(size_t n, unsigned seed) {
   return s;
 }
 
-// Wine's internet library keeps a copy of every download in the cache.
-void ClearInternetCache() {
-  char buffer[4096];
-  auto* entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer);
-  DWORD size = sizeof buffer;
-  HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry, &size);
-  if (!find) return;
-  do {
-    DeleteUrlCacheEntryA(entry->lpszSourceUrlName);
-    size = sizeof buffer;
-  } while (FindNextUrlCacheEntryA(find, entry, &size));
-  FindCloseUrlCache(find);
-}
 
 // Files below `folder`, relative names with their contents.
 void Collect(const std::string& folder, const std::string& prefix, std::vector<std::string>& out) {
