@@ -119,6 +119,8 @@ void SetKeepAliveInterval(DWORD milliseconds);
 void StopWorker(int index);
 void StopAllWorkers();
 int WorkerCount();
+// Workers running a request now (for the tests and the benchmarks).
+int BusyWorkers();
 int ConnectedWorkers();
 bool IsConnected();
 const char* SessionDirectory();
@@ -127,12 +129,26 @@ void SetSessionDirectory(const char* directory);
 // Dispatch (job threads holding "FtpMutex").
 int AcquireIdleWorker(int* error);
 int Dispatch(const EngineRequest& request, int operation, bool wait);
+// Dispatches without waiting; the worker stores its result in `*result`,
+// which must stay valid until the worker is done (WaitForAllWorkers).
+int DispatchTracked(const EngineRequest& request, int operation, int* result);
+int DispatchTo(const EngineRequest& request, int operation, bool wait, int* tracked);
 void WaitForWorker(int index);
 void WaitForAllWorkers();
 
 // Jobs. Each takes ownership of `job` on success; the main window frees it
 // when the completion message arrives (FreeJob).
 using JobFunction = unsigned(__stdcall*)(void*);
+// Holds "FtpMutex" while a job dispatches.
+struct JobMutex {
+  HANDLE handle;
+  JobMutex();
+  void Release();
+  ~JobMutex() { Release(); }
+};
+// Tells the main window the job is done (sent or posted), then releases
+// the mutex.
+void CompleteJob(EngineJob* job, uint32_t flags, JobMutex& mutex, bool send = false);
 bool StartJob(JobFunction function, EngineJob* job);
 void FreeJob(EngineJob* job);
 int ActiveJobs();
@@ -158,9 +174,18 @@ int RunOperation(WorkerSlot& slot);
 int ListDirectory(WorkerSlot& slot);
 // Changes the worker back into the session directory.
 int ReturnToSessionDirectory(WorkerSlot& slot);
+// Moves one file in either direction (operation 4, transferfile_win.cpp).
+int TransferFileOp(WorkerSlot& slot);
+// Sends "SITE CHMOD mode path"; reports a failure as "FtpCommand".
+int SiteChmod(WorkerSlot& slot, const char* mode, const char* serverPath);
 // Copy loops over one FTP connection (copyloops_win.cpp).
 int FtpDownloadToFile(WorkerSlot& slot, const char* remote, const char* local, bool ascii);
 int FtpUploadFromFile(WorkerSlot& slot, const char* local, const char* remote, bool ascii);
+// Block size of the copy loops (256 KiB unless set; benchmarks vary it) and
+// whether a failed write shows the system's text in a message box.
+void SetCopyBlockSize(DWORD bytes);
+DWORD CopyBlockSize();
+void SetCopyFailureBoxes(bool shown);
 
 // Counts changed by workers, reported to the main window.
 void ConnectedCountChanged(int delta);

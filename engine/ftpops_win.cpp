@@ -42,6 +42,8 @@ int SftpUnavailable(WorkerSlot&, const char* operation) {
   return -1;
 }
 
+}  // namespace
+
 int SiteChmod(WorkerSlot& slot, const char* mode, const char* serverPath) {
   char command[300];
   int n = snprintf(command, sizeof command, "SITE CHMOD %s %s", mode, serverPath);
@@ -54,6 +56,7 @@ int SiteChmod(WorkerSlot& slot, const char* mode, const char* serverPath) {
   return 0;
 }
 
+namespace {
 int ChmodAfterCreate(WorkerSlot& slot, const char* serverPath, bool directory) {
   const ServerProfile& p = gCurrent.record;
   char mode[16];
@@ -295,17 +298,7 @@ int RunOperation(WorkerSlot& slot) {
     case kOpChangeDirectory: return ChangeDirectoryOp(slot);
     case kOpChmod: return ChmodOp(slot);
     case kOpCreateFile: return CreateFileOp(slot);
-    case kOpTransfer: {
-      // One file in either direction.
-      const bool ascii = IsAsciiTransfer(slot.pathA, gApp.transferMode, gCurrent.lists.asciiTypes);
-      char name[260];
-      if (slot.remote) {
-        ToServerName(slot.pathB, name);
-        return FtpUploadFromFile(slot, slot.pathA, name, ascii);
-      }
-      ToServerName(slot.pathA, name);
-      return FtpDownloadToFile(slot, name, slot.pathB, ascii);
-    }
+    case kOpTransfer: return TransferFileOp(slot);
   }
   return 0;
 }

@@ -16,28 +16,8 @@
 namespace {
 volatile LONG gActiveJobs = 0;
 
-// Holds "FtpMutex" for the lifetime of a job's work.
-struct JobMutex {
-  HANDLE handle;
-  JobMutex() : handle(CreateMutexA(nullptr, FALSE, "FtpMutex")) {
-    if (handle) WaitForSingleObject(handle, INFINITE);
-  }
-  void Release() {
-    if (handle) {
-      ReleaseMutex(handle);
-      CloseHandle(handle);
-      handle = nullptr;
-    }
-  }
-  ~JobMutex() { Release(); }
-};
-
 void Complete(EngineJob* job, uint32_t flags, JobMutex& mutex, bool send = false) {
-  if (send)
-    SendMessageA(gApp.mainWindow, WM_JOB_DONE, reinterpret_cast<WPARAM>(job), flags);
-  else
-    PostMessageA(gApp.mainWindow, WM_JOB_DONE, reinterpret_cast<WPARAM>(job), flags);
-  mutex.Release();
+  CompleteJob(job, flags, mutex, send);
 }
 
 EngineRequest Request(int remote, const char* a, const char* b) {
@@ -72,6 +52,26 @@ int DeleteRecursive(const std::string& prefix, const std::vector<FileEntry>& ent
   return 0;
 }
 }  // namespace
+
+JobMutex::JobMutex() : handle(CreateMutexA(nullptr, FALSE, "FtpMutex")) {
+  if (handle) WaitForSingleObject(handle, INFINITE);
+}
+
+void JobMutex::Release() {
+  if (handle) {
+    ReleaseMutex(handle);
+    CloseHandle(handle);
+    handle = nullptr;
+  }
+}
+
+void CompleteJob(EngineJob* job, uint32_t flags, JobMutex& mutex, bool send) {
+  if (send)
+    SendMessageA(gApp.mainWindow, WM_JOB_DONE, reinterpret_cast<WPARAM>(job), flags);
+  else
+    PostMessageA(gApp.mainWindow, WM_JOB_DONE, reinterpret_cast<WPARAM>(job), flags);
+  mutex.Release();
+}
 
 int ActiveJobs() { return static_cast<int>(InterlockedCompareExchange(&gActiveJobs, 0, 0)); }
 
@@ -153,38 +153,6 @@ unsigned __stdcall RefreshListingJob(void* argument) {
   r.flags = job->flags;
   Dispatch(r, kOpList, true);
   Complete(job, kDoneTakeListing, mutex);
-  return 0;
-}
-
-unsigned __stdcall ExecuteTransferListJob(void* argument) {
-  auto* job = static_cast<EngineJob*>(argument);
-  JobMutex mutex;
-  static const UINT kKindTitles[6] = {0, 261, 274, 275, 276, 277};
-  static const int kKindOperations[6] = {0, kOpDeleteFile, kOpRemoveDirectory, kOpMakeDirectory, kOpTransfer,
-                                         kOpTransfer};
-  int previous = 0;
-  if (job->transferList) {
-    for (const TransferItem& item : *job->transferList) {
-      if (IsCancelRequested()) break;
-      int kind = item.kind >= 1 && item.kind <= 5 ? item.kind : 0;
-      if (kind == 0) continue;
-      if (kind != previous) {
-        // New and replaced files keep running in parallel; any other change
-        // of step waits for what runs.
-        if (previous != 0 && !(previous == 4 && kind == 5)) WaitForAllWorkers();
-        SetProgressTitle(kKindTitles[kind]);
-        previous = kind;
-      }
-      EngineRequest r = Request(job->direction, item.source, item.destination);
-      r.size = item.size;
-      r.fileTime = item.fileTime;
-      int op = kKindOperations[kind];
-      Dispatch(r, op, op == kOpRemoveDirectory || op == kOpMakeDirectory);
-    }
-    WaitForAllWorkers();
-    job->transferList->clear();
-  }
-  Complete(job, job->direction ? kDoneRefreshServer : kDoneRefreshLocal, mutex);
   return 0;
 }
 

@@ -154,6 +154,13 @@ void CloseSlot(int i) {
 }  // namespace
 
 int WorkerCount() { return gEngine.count; }
+
+int BusyWorkers() {
+  int busy = 0;
+  for (int i = 0; i < gEngine.count; ++i)
+    if (gEngine.idle[i] && WaitForSingleObject(gEngine.idle[i], 0) != WAIT_OBJECT_0) ++busy;
+  return busy;
+}
 int ConnectedWorkers() { return static_cast<int>(InterlockedCompareExchange(&gEngine.connected, 0, 0)); }
 bool IsConnected() { return gEngine.count > 0 && gEngine.threads[0] != nullptr; }
 
@@ -262,7 +269,13 @@ int AcquireIdleWorker(int* error) {
   }
 }
 
-int Dispatch(const EngineRequest& request, int operation, bool wait) {
+int Dispatch(const EngineRequest& request, int operation, bool wait) { return DispatchTo(request, operation, wait, nullptr); }
+
+int DispatchTracked(const EngineRequest& request, int operation, int* result) {
+  return DispatchTo(request, operation, false, result);
+}
+
+int DispatchTo(const EngineRequest& request, int operation, bool wait, int* tracked) {
   int error = 0;
   int index = AcquireIdleWorker(&error);
   if (index < 0) return error;
@@ -296,7 +309,7 @@ int Dispatch(const EngineRequest& request, int operation, bool wait) {
   slot.outputBuffer = request.outputBuffer;
   slot.fileTime = request.fileTime;
   slot.operation = operation;
-  slot.resultSlot = wait ? &result : &ignoredResults[index];
+  slot.resultSlot = wait ? &result : tracked ? tracked : &ignoredResults[index];
   LeaveCriticalSection(&slot.lock);
   ResetEvent(slot.idleEvent);
   ResetEvent(slot.doneEvent);

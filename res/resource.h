@@ -181,6 +181,21 @@
 #define CMD_PROFILE_CONNECT_FIRST 10240
 #define CMD_PROFILE_SELECT_FIRST  11264
 #define CMD_TOOL_FIRST          12288
+// Transfer questions and texts
+#define IDD_OVERWRITE_FILE      140
+#define IDD_OVERWRITE_FOLDER    141
+#define IDC_OVERWRITE_TEXT      1036
+#define IDC_OVERWRITE_EXISTING  1037
+#define IDC_OVERWRITE_NEWER     1038
+#define IDC_OVERWRITE_INCOMING  1040
+#define IDC_YES_TO_ALL          10
+#define IDS_TITLE_UPLOAD        259
+#define IDS_TITLE_DOWNLOAD      260
+#define IDS_STEP_DELETE         261
+#define IDS_STEP_REMOVE_DIR     274
+#define IDS_STEP_MAKE_DIR       275
+#define IDS_STEP_TRANSFER       276
+#define IDS_STEP_REPLACE        277
 // Commands of the error page's context menu
 #define CMD_COPY_ERRORS         9300
 #define CMD_CLEAR_ERRORS        9301

@@ -14,7 +14,7 @@ win_dir="${VORTO_BENCH_WIN_DIR:-$ROOT/build/win}"
 cmake -S "$ROOT" -B "$native_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORTO_SANITIZE=OFF >/dev/null
 cmake --build "$native_dir" --target bench_crypto bench_listing
 cmake -S "$ROOT" -B "$win_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null
-cmake --build "$win_dir" --target bench_crypto bench_startup bench_ftplist bench_net vorto vortores
+cmake --build "$win_dir" --target bench_crypto bench_startup bench_ftplist bench_net bench_transfer vorto vortores
 
 prefix="$(mktemp -d /tmp/vorto-bench-prefix.XXXXXX)"
 figures="$(mktemp -d /tmp/vorto-bench-figures.XXXXXX)"
@@ -55,6 +55,8 @@ for _ in $(seq 1 100); do [ -f "$figures/net.port" ] && break; sleep 0.1; done
 wine "$win_dir/bin/bench_net.exe" "$(cat "$figures/net.port")" 16 5 </dev/null | tr -d '\r'
 kill "$source_pid" 2>/dev/null || true
 wait "$source_pid" 2>/dev/null || true
+echo "== Transfers under Wine beside curl"
+VORTO_BENCH_WIN_DIR="$win_dir" bash "$ROOT/tools/bench_transfer.sh"
 
 echo "== Start-up under Wine"
 cmake --build "$win_dir" --target bench
