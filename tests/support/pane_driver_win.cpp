@@ -94,7 +94,7 @@ bool SelectPaneItem(const RunningProgram& program, HWND pane, const std::string&
   return found;
 }
 
-bool TypeIntoLabelEdit(HWND pane, const std::string& text, DWORD timeoutMs) {
+bool TypeIntoLabelEdit(HWND pane, const std::string& text, bool waitForEnd, DWORD timeoutMs) {
   HWND list = PaneList(pane);
   HWND edit = nullptr;
   if (!WaitUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr; },
@@ -102,7 +102,7 @@ bool TypeIntoLabelEdit(HWND pane, const std::string& text, DWORD timeoutMs) {
     return false;
   SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
   PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
-  return WaitUntil([&] { return SendMessageA(list, LVM_GETEDITCONTROL, 0, 0) == 0; }, timeoutMs);
+  return !waitForEnd || WaitUntil([&] { return SendMessageA(list, LVM_GETEDITCONTROL, 0, 0) == 0; }, timeoutMs);
 }
 
 HWND FindProgramDialog(const RunningProgram& program, const char* caption, int buttonId, DWORD timeoutMs) {

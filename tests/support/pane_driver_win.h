@@ -18,8 +18,10 @@ std::vector<std::string> PaneItems(const RunningProgram& program, HWND pane);
 bool PaneHasItem(const RunningProgram& program, HWND pane, const std::string& name);
 // Selects only the item labelled `name`; false when there is none.
 bool SelectPaneItem(const RunningProgram& program, HWND pane, const std::string& name);
-// Waits for the label editor, types `text` and presses Enter.
-bool TypeIntoLabelEdit(HWND pane, const std::string& text, DWORD timeoutMs = 5000);
+// Waits for the label editor, types `text` and presses Enter; with
+// `waitForEnd`, waits until the editor is gone too (a refusal keeps it
+// open behind its message box).
+bool TypeIntoLabelEdit(HWND pane, const std::string& text, bool waitForEnd = true, DWORD timeoutMs = 5000);
 // A modal window of the program (not the progress window) with `caption`
 // (any when empty) that has a button `buttonId`.
 HWND FindProgramDialog(const RunningProgram& program, const char* caption, int buttonId, DWORD timeoutMs = 5000);

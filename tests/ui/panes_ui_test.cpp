@@ -149,30 +149,30 @@ TEST_F(Panes, ServerPaneCreatesRenamesAndDeletes) {
   // A new folder under a typed name.
   PostCommand(Server(), CMD_NEW_FOLDER);
   ASSERT_TRUE(TypeIntoLabelEdit(Server(), "made"));
-  ASSERT_TRUE(ServerShows("made"));
-  EXPECT_TRUE(IsDirectory(serverRoot_ + "\\made"));
+  // The label shows the name at once; the server has it when the job ran.
+  EXPECT_TRUE(WaitUntil([&] { return IsDirectory(serverRoot_ + "\\made"); }, 10000));
 
   // A new file whose name is taken is refused with a message.
   PostCommand(Server(), CMD_NEW_FILE);
-  ASSERT_TRUE(TypeIntoLabelEdit(Server(), "notes.txt"));
+  ASSERT_TRUE(TypeIntoLabelEdit(Server(), "notes.txt", false));
   EXPECT_TRUE(AnswerDialog(program_, "Vorto", IDOK));
   PostCommand(Server(), CMD_NEW_FILE);
   ASSERT_TRUE(TypeIntoLabelEdit(Server(), "fresh.txt"));
+  EXPECT_TRUE(WaitUntil([&] { return Exists(serverRoot_ + "\\fresh.txt"); }, 10000));
   ASSERT_TRUE(ServerShows("fresh.txt"));
-  EXPECT_TRUE(Exists(serverRoot_ + "\\fresh.txt"));
   EXPECT_FALSE(IsDirectory(serverRoot_ + "\\fresh.txt"));
 
   // Rename onto an existing name is refused; a free name renames.
   ASSERT_TRUE(SelectPaneItem(program_, Server(), "fresh.txt"));
   PostCommand(Server(), CMD_RENAME);
-  ASSERT_TRUE(TypeIntoLabelEdit(Server(), "notes.txt"));
+  ASSERT_TRUE(TypeIntoLabelEdit(Server(), "notes.txt", false));
   EXPECT_TRUE(AnswerDialog(program_, "Vorto", IDOK));
   EXPECT_TRUE(Exists(serverRoot_ + "\\fresh.txt"));
   ASSERT_TRUE(SelectPaneItem(program_, Server(), "fresh.txt"));
   PostCommand(Server(), CMD_RENAME);
   ASSERT_TRUE(TypeIntoLabelEdit(Server(), "renamed.txt"));
+  EXPECT_TRUE(WaitUntil([&] { return Exists(serverRoot_ + "\\renamed.txt"); }, 10000));
   ASSERT_TRUE(ServerShows("renamed.txt"));
-  EXPECT_TRUE(Exists(serverRoot_ + "\\renamed.txt"));
   EXPECT_FALSE(Exists(serverRoot_ + "\\fresh.txt"));
 
   // Deleting a folder with contents goes through the engine recursively.
@@ -237,7 +237,7 @@ TEST_F(Panes, LocalPaneBrowsesCreatesRenamesAndDeletes) {
   ASSERT_TRUE(TypeIntoLabelEdit(Local(), "NewFolder3"));
   EXPECT_TRUE(IsDirectory(localRoot_ + "\\NewFolder3"));
   PostCommand(Local(), CMD_NEW_FILE);
-  ASSERT_TRUE(TypeIntoLabelEdit(Local(), "keep.txt"));
+  ASSERT_TRUE(TypeIntoLabelEdit(Local(), "keep.txt", false));
   EXPECT_TRUE(AnswerDialog(program_, "Vorto", IDOK));
   PostCommand(Local(), CMD_NEW_FILE);
   ASSERT_TRUE(TypeIntoLabelEdit(Local(), "blank.txt"));
