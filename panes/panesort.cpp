@@ -27,7 +27,10 @@ int CompareEntries(const FileEntry& a, const FileEntry& b, int sortKey, NameComp
       case kColumnName: result = names ? names(a.name, b.name) : std::strcmp(a.name, b.name); break;
       // Sizes are unsigned: a size above 2^63 (from a hostile or odd
       // server) still sorts after smaller ones.
-      case kColumnSize: result = Order(static_cast<uint64_t>(a.size), static_cast<uint64_t>(b.size)); break;
+      // Folders show no size, so none orders them.
+      case kColumnSize:
+        result = folderA ? 0 : Order(static_cast<uint64_t>(a.size), static_cast<uint64_t>(b.size));
+        break;
       case kColumnType: result = std::strcmp(typeA ? typeA : "", typeB ? typeB : ""); break;
       case kColumnTime: result = Order(a.modified, b.modified); break;
       case kColumnPermissions: result = std::strncmp(a.permissions, b.permissions, sizeof a.permissions); break;
