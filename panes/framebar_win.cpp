@@ -174,5 +174,10 @@ void CFrame::PutAddressTop(const char* text) {
 }
 
 void CFrame::SetAddressEnabled(bool enabled) {
-  if (address) EnableWindow(address, enabled);
+  if (!address || (IsWindowEnabled(address) != FALSE) == enabled) return;
+  EnableWindow(address, enabled);
+  // The box's own children follow, or its edit keeps its old state.
+  for (UINT part : {CBEM_GETCOMBOCONTROL, CBEM_GETEDITCONTROL})
+    if (HWND child = reinterpret_cast<HWND>(SendMessageA(address, part, 0, 0))) EnableWindow(child, enabled);
+  InvalidateRect(address, nullptr, TRUE);
 }

@@ -55,7 +55,9 @@ void CServerFrame::Refresh(uint32_t flags, EngineJob* job) {
   if (!IsConnected()) {
     NameWindow(window, "");
     ClearList();
-    if (address) SendMessageA(address, CB_RESETCONTENT, 0, 0);
+    if (address)
+      while (SendMessageA(address, CBEM_DELETEITEM, 0, 0) > 0) {
+      }
     SetAddressEnabled(false);
     current[0] = '\0';
     history = NavHistory();
