@@ -145,6 +145,9 @@ class CFrame {
   friend INT_PTR CALLBACK ColumnDialogProc(HWND, UINT, WPARAM, LPARAM);
   friend int CALLBACK CompareItems(LPARAM a, LPARAM b, LPARAM context);
 
+  // Collation keys of the names while a sort by name runs: one key per
+  // entry instead of a locale comparison per pair.
+  std::vector<std::string> nameKeys_;
   std::vector<std::string> typeTexts_;
   std::vector<uint8_t> typeKnown_;
 };

@@ -13,6 +13,7 @@
 #include "app/msgbox_win.h"
 #include "app/statusbar_win.h"
 #include "app/textbuf.h"
+#include "profiles/current_win.h"
 #include "panes/frame_win.h"
 #include "panes/panes_win.h"
 #include "res/resource.h"
@@ -182,7 +183,9 @@ int CALLBACK CompareItems(LPARAM a, LPARAM b, LPARAM context) {
   // The sort key picks the column; names use the pane's own rule.
   const bool folderX = IsDirectoryEntry(x), folderY = IsDirectoryEntry(y);
   if (folderX == folderY && SplitSortKey(frame->sortKey).column == kColumnName) {
-    int order = frame->CompareNames(x.name, y.name);
+    int order = frame->nameKeys_.size() == count
+                    ? frame->nameKeys_[static_cast<size_t>(a)].compare(frame->nameKeys_[static_cast<size_t>(b)])
+                    : frame->CompareNames(x.name, y.name);
     order = (order > 0) - (order < 0);
     return SplitSortKey(frame->sortKey).descending ? -order : order;
   }
@@ -191,7 +194,24 @@ int CALLBACK CompareItems(LPARAM a, LPARAM b, LPARAM context) {
 
 void CFrame::SortList() {
   if (!list) return;
+  nameKeys_.clear();
+  if (SplitSortKey(sortKey).column == kColumnName && entries.size() > 64) {
+    // The keys order names as the pane's own rule does: case-insensitive
+    // locally, and on the server as the profile says.
+    const DWORD flags = LCMAP_SORTKEY | (!remote || gCurrent.record.namesIgnoreCase ? NORM_IGNORECASE : 0);
+    nameKeys_.reserve(entries.size());
+    for (const FileEntry& e : entries) {
+      char key[1024];
+      const int n = LCMapStringA(LOCALE_USER_DEFAULT, flags, e.name, -1, key, sizeof key);
+      if (n <= 0) {
+        nameKeys_.clear();
+        break;
+      }
+      nameKeys_.emplace_back(key, static_cast<size_t>(n));
+    }
+  }
   SendMessageA(list, LVM_SORTITEMS, reinterpret_cast<WPARAM>(this), reinterpret_cast<LPARAM>(CompareItems));
+  nameKeys_.clear();
   SetHeaderArrows();
 }
 
