@@ -200,3 +200,30 @@ TEST_F(ServerPane, BrokenStoredLayoutFallsBackToTheDefaults) {
   EXPECT_EQ(ListView_GetColumnWidth(list_, 0), 160);
   EXPECT_NE(FindWindowExA(pane_, nullptr, "ReBarWindow32", nullptr), nullptr);
 }
+
+TEST_F(ServerPane, HiddenEntriesStayOutWhenTheOptionIsOn) {
+  Create();
+  gApp.hideHiddenServer = true;
+  Deliver({Entry(".profile", kAttrNormal), Entry("visible", kAttrNormal), Entry(".cache", kAttrDirectory)});
+  gApp.hideHiddenServer = false;
+  EXPECT_EQ(Items(), (std::vector<std::string>{"visible"}));
+  Deliver({Entry(".profile", kAttrNormal), Entry("visible", kAttrNormal)});
+  EXPECT_EQ(Items(), (std::vector<std::string>{".profile", "visible"}));
+}
+
+TEST_F(ServerPane, SelectionServicesDescribeAndInvert) {
+  Create();
+  Deliver({Entry("one", kAttrNormal), Entry("two", kAttrNormal), Entry("dir", kAttrDirectory)});
+  EXPECT_EQ(ServerFrame()->DescribeSelection(), "");
+  ListView_SetItemState(list_, 1, LVIS_SELECTED, LVIS_SELECTED);
+  EXPECT_EQ(ServerFrame()->DescribeSelection(), "'one'");
+  EXPECT_TRUE(ServerFrame()->AnySelectedFile());
+  SendMessageA(pane_, WM_COMMAND, CMD_INVERT_SELECTION, 0);
+  EXPECT_EQ(ServerFrame()->SelectedCount(), 2);
+  EXPECT_EQ(ServerFrame()->DescribeSelection(), "2 items");
+  SendMessageA(pane_, WM_COMMAND, CMD_SELECT_ALL, 0);
+  EXPECT_EQ(ServerFrame()->SelectedCount(), 3);
+  // Rename needs exactly one item.
+  bool checked = false;
+  EXPECT_FALSE(ServerFrame()->QueryCommand(CMD_RENAME, checked));
+}
