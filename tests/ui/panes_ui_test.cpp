@@ -281,6 +281,11 @@ TEST_F(Panes, DISABLED_ScreensOfEachView) {
   MakeFile(serverRoot_ + "\\.hidden");
   ConnectQuick();
   ASSERT_TRUE(ServerShows("report11.txt"));
+  Open(Server(), "alpha");
+  ASSERT_TRUE(ServerAt("/paneui/alpha"));
+  Command(Server(), CMD_BACK);
+  ASSERT_TRUE(ServerAt("/paneui"));
+  ASSERT_TRUE(ServerShows("report11.txt"));
   SetForegroundWindow(program_.mainWindow);
   ShowWindow(program_.mainWindow, SW_MAXIMIZE);
   struct View {
