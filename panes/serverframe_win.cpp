@@ -5,11 +5,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "app/appstate_win.h"
 #include "app/libreg_win.h"
 #include "app/msgbox_win.h"
 #include "app/textbuf.h"
+#include "engine/listdate.h"
+#include "engine/listparse.h"
 #include "engine/progressapi_win.h"
 #include "panes/localframe_win.h"
 #include "panes/panepaths.h"
@@ -343,7 +346,31 @@ void CServerFrame::CutOrCopy(bool cut) {
   clipboardSequence = GetClipboardSequenceNumber();
 }
 
-void CServerFrame::PasteData(HANDLE, int effect, UINT format) {
+void CServerFrame::ShowPastedListing(HANDLE data) {
+  if (!data) return;
+  const SIZE_T size = GlobalSize(data);
+  const char* text = static_cast<const char*>(GlobalLock(data));
+  if (!text) return;
+  // Clipboard text is outside input: read only within its block.
+  std::string listing(text, strnlen(text, size));
+  GlobalUnlock(data);
+  // The parser trusts a listing only when it holds "." or "..", which
+  // tells a complete reply to "LIST -a"; pasted text has no such reply to
+  // be cut short, so it gets that line added.
+  listing += "\r\ndrwxr-xr-x 2 - - 0 Jan  1  2000 ..\r\n";
+  std::vector<FileEntry> parsed;
+  ListParseOptions options;
+  options.now = ListClockAt(static_cast<int64_t>(time(nullptr)));
+  options.hideDotFiles = gApp.hideHiddenServer;
+  options.timeZone = gCurrent.record.timeZone;
+  options.toUtc = ServerTimeToUtc;
+  ParseListing(listing, options, parsed);
+  ShowEntries(std::move(parsed));
+  UpdateToolbar();
+}
+
+void CServerFrame::PasteData(HANDLE data, int effect, UINT format) {
+  if (format == CF_TEXT) return ShowPastedListing(data);
   if (format != ServerClipboardFormat() || !clipboardPending_ || !IsConnected()) return;
   if (effect != 1 && effect != 2) return;
   auto* pairs = new std::vector<std::string>();

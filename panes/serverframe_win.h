@@ -48,6 +48,8 @@ class CServerFrame : public CFrame {
 
  private:
   void ShowListing(EngineJob* job);
+  // Clipboard text parsed as a directory listing and shown as this one.
+  void ShowPastedListing(HANDLE data);
   bool OnCommand(int id, int notifyCode);
   LRESULT OnEndLabelEdit(NMLVDISPINFOA* info);
   void ShowProperties();

@@ -227,3 +227,25 @@ TEST_F(ServerPane, SelectionServicesDescribeAndInvert) {
   bool checked = false;
   EXPECT_FALSE(ServerFrame()->QueryCommand(CMD_RENAME, checked));
 }
+
+TEST_F(ServerPane, PastedListingTextIsShownAsTheDirectory) {
+  Create();
+  const char text[] =
+      "drwxr-xr-x   2 ftp ftp     4096 Mar  1 12:00 pub\r\n"
+      "-rw-r--r--   1 ftp ftp  5000000000 Mar  1  2021 big.iso\r\n"
+      "-rw-r--r--   1 ftp ftp        0 Mar  1  2021 ctl\x01name\r\n";
+  ASSERT_TRUE(OpenClipboard(pane_));
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
+  std::memcpy(GlobalLock(block), text, sizeof text);
+  GlobalUnlock(block);
+  SetClipboardData(CF_TEXT, block);
+  CloseClipboard();
+  bool checked = false;
+  EXPECT_TRUE(ServerFrame()->QueryCommand(CMD_PASTE, checked));
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_HDROP));
+  EXPECT_FALSE(IsClipboardFormatAvailable(ServerClipboardFormat()));
+  SendMessageA(pane_, WM_COMMAND, CMD_PASTE, 0);
+  EXPECT_EQ(Items(), (std::vector<std::string>{"pub", "big.iso"}));
+  EXPECT_EQ(ServerFrame()->Entries()[1].size, 5000000000ll);
+}
