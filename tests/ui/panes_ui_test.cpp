@@ -194,6 +194,26 @@ TEST_F(Panes, ServerPaneCreatesRenamesAndDeletes) {
   EXPECT_TRUE(Exists(serverRoot_ + "\\renamed.txt"));
 }
 
+TEST_F(Panes, ServerClipboardCopiesAndMovesWithinTheServer) {
+  ConnectQuick();
+  // Copy and paste into the same folder makes a copy under a new name.
+  ASSERT_TRUE(SelectPaneItem(program_, Server(), "notes.txt"));
+  Command(Server(), CMD_COPY);
+  Command(Server(), CMD_PASTE);
+  EXPECT_TRUE(WaitUntil([&] { return Exists(serverRoot_ + "\\Copy of notes.txt"); }, 15000));
+  EXPECT_TRUE(Exists(serverRoot_ + "\\notes.txt"));
+  // Cut here and paste in another folder moves.
+  ASSERT_TRUE(ServerShows("beta"));
+  ASSERT_TRUE(SelectPaneItem(program_, Server(), "notes.txt"));
+  Command(Server(), CMD_CUT);
+  Open(Server(), "beta");
+  ASSERT_TRUE(ServerAt("/paneui/beta"));
+  Command(Server(), CMD_PASTE);
+  EXPECT_TRUE(WaitUntil([&] { return Exists(serverRoot_ + "\\beta\\notes.txt"); }, 15000));
+  EXPECT_TRUE(ServerShows("notes.txt"));
+  EXPECT_FALSE(Exists(serverRoot_ + "\\notes.txt"));
+}
+
 TEST_F(Panes, ServerPermissionsAreChangedOnTheServer) {
   ConnectQuick();
   // Without the owner's write bit the file reads as read-only through
