@@ -50,21 +50,28 @@ std::string RemoteParent(std::string_view path) {
 bool MapSyncChange(std::string_view from, std::string_view to, char fromSeparator, std::string_view otherCurrent,
                    char otherSeparator, std::string& out) {
   if (EqualNoCase(from, to)) return false;
-  size_t shorter = from.size() < to.size() ? from.size() : to.size();
+  const std::string_view& longer = from.size() > to.size() ? from : to;
+  const size_t shorter = from.size() < to.size() ? from.size() : to.size();
   size_t differ = 0;
   while (differ < shorter && Lower(from[differ]) == Lower(to[differ])) ++differ;
-  // The tails start at the separator before the first difference, so
-  // they are whole path components: "\img" maps onto ".../img", never
-  // onto the end of ".../bigimg".
-  size_t cut = from.substr(0, differ).rfind(fromSeparator);
-  if (cut == std::string_view::npos) cut = 0;
-  std::string oldTail = Converted(from.substr(cut), fromSeparator, otherSeparator);
-  std::string newTail = Converted(to.substr(cut), fromSeparator, otherSeparator);
-  if (newTail.empty() || newTail.front() != otherSeparator) newTail.insert(newTail.begin(), otherSeparator);
-  if (oldTail.empty() || !EndsWithNoCase(otherCurrent, oldTail)) return false;
+  // The tails start at a component boundary, so "\img" maps onto
+  // ".../img" but never onto the end of ".../bigimg": where one path
+  // goes on below the other, or else at the separator before the first
+  // difference.
+  size_t cut;
+  if (differ == shorter && longer[differ] == fromSeparator) {
+    cut = differ;
+  } else {
+    cut = from.substr(0, differ).rfind(fromSeparator);
+    if (cut == std::string_view::npos) return false;
+  }
+  const std::string oldTail = Converted(from.substr(cut), fromSeparator, otherSeparator);
+  const std::string newTail = Converted(to.substr(cut), fromSeparator, otherSeparator);
+  if (!EndsWithNoCase(otherCurrent, oldTail)) return false;
   std::string mapped(otherCurrent.substr(0, otherCurrent.size() - oldTail.size()));
-  if (!mapped.empty() && mapped.back() == otherSeparator) mapped.pop_back();
+  if (!mapped.empty() && mapped.back() == otherSeparator && !newTail.empty()) mapped.pop_back();
   mapped += newTail;
+  if (mapped.empty()) mapped = std::string(1, otherSeparator);
   if (mapped.size() >= kPathCapacity) return false;
   out = mapped;
   return true;

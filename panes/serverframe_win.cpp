@@ -450,6 +450,10 @@ bool CServerFrame::OnCommand(int id, int notifyCode) {
     case CMD_COPY:
       if (SelectedCount() > 0) CutOrCopy(id == CMD_CUT);
       return true;
+    case CMD_COPY_TO:
+    case CMD_MOVE_TO:
+      CopyOrMoveTo(id == CMD_COPY_TO);
+      return true;
   }
   return false;
 }
@@ -461,9 +465,10 @@ bool CServerFrame::QueryCommand(int id, bool& checked) {
   switch (id) {
     case CMD_DOWNLOAD:
     case CMD_EDIT:
+      return false;  // arrive with file transfer
     case CMD_COPY_TO:
     case CMD_MOVE_TO:
-      return false;  // arrive with file transfer and their dialogs
+      return connected && selection;
     case CMD_OPEN: return true;
     case CMD_NEW_FOLDER:
     case CMD_NEW_FILE:

@@ -54,6 +54,7 @@ class CServerFrame : public CFrame {
   LRESULT OnEndLabelEdit(NMLVDISPINFOA* info);
   void ShowProperties();
   void CutOrCopy(bool cut);
+  void CopyOrMoveTo(bool copy);
   void QueueRenamePairs(std::vector<std::string>* pairs, bool copy);
   void QueueChmod(std::vector<std::string>* pairs, const std::string& renameFrom, const std::string& renameTo);
   bool StartServerJob(JobFunction function, EngineJob* job);

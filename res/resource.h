@@ -199,6 +199,10 @@
 #define IDM_PANE_COLUMNS        159
 #define IDD_PANE_COLUMNS        164
 #define IDD_REMOTE_PROPERTIES   106
+#define IDD_MOVE_TO             167
+#define IDD_COPY_TO             183
+#define IDC_DEST_TEXT           1036
+#define IDC_DEST_FOLDER         1150
 // Column dialog controls
 #define IDC_COLUMN_LIST         1000
 #define IDC_COLUMN_SHOW         1140

@@ -42,7 +42,13 @@ TEST(PanePaths, SynchronizedBrowsingMapsWholeComponents) {
   ASSERT_TRUE(MapSyncChange("C:\\site", "C:\\site\\css", '\\', "/www/site", '/', out));
   EXPECT_EQ(out, "/www/site/css");
   ASSERT_TRUE(MapSyncChange("C:\\site\\css", "C:\\site", '\\', "/www/SITE/CSS", '/', out));
-  EXPECT_EQ(out, "/www/site");
+  EXPECT_EQ(out, "/www/SITE");
+  ASSERT_TRUE(MapSyncChange("C:\\x\\alpha", "C:\\x", '\\', "/pub/alpha", '/', out));
+  EXPECT_EQ(out, "/pub");
+  ASSERT_TRUE(MapSyncChange("C:\\x\\alpha", "C:\\x", '\\', "/alpha", '/', out));
+  EXPECT_EQ(out, "/");
+  ASSERT_TRUE(MapSyncChange("C:\\x", "C:\\x\\beta", '\\', "/pub/", '/', out));
+  EXPECT_EQ(out, "/pub/beta");
   ASSERT_TRUE(MapSyncChange("/www/img", "/www/css", '/', "D:\\work\\img", '\\', out));
   EXPECT_EQ(out, "D:\\work\\css");
 }

@@ -325,3 +325,63 @@ TEST_F(Panes, DISABLED_ScreensOfEachView) {
     WaitUntil([&] { return Exists(base + ".done"); }, 20000);
   }
 }
+
+TEST_F(Panes, LocalClipboardMovesFilesBetweenFolders) {
+  HKEY key = OpenCommonKey(0);
+  RegWriteString(key, "LocalDir", localRoot_.c_str());
+  RegCloseKey(key);
+  ASSERT_TRUE(StartProgram("", program_));
+  ASSERT_TRUE(LocalShows("keep.txt"));
+  ASSERT_TRUE(SelectPaneItem(program_, Local(), "keep.txt"));
+  Command(Local(), CMD_CUT);
+  Open(Local(), "sub");
+  ASSERT_TRUE(LocalShows("victim.txt"));
+  Command(Local(), CMD_PASTE);
+  EXPECT_TRUE(LocalShows("keep.txt"));
+  EXPECT_TRUE(Exists(localRoot_ + "\\sub\\keep.txt"));
+  EXPECT_FALSE(Exists(localRoot_ + "\\keep.txt"));
+}
+
+TEST_F(Panes, SynchronizedBrowsingFollowsTheLocalPane) {
+  CreateDirectoryA((localRoot_ + "\\alpha").c_str(), nullptr);
+  CreateDirectoryA((localRoot_ + "\\beta").c_str(), nullptr);
+  ConnectQuick();
+  Open(Server(), "alpha");
+  ASSERT_TRUE(ServerAt("/paneui/alpha"));
+  ASSERT_TRUE(LocalShows("alpha"));
+  Open(Local(), "alpha");
+  SendMessageA(program_.mainWindow, WM_COMMAND, CMD_SYNC_BROWSING, 0);
+  // The local pane moves from ...\alpha to ...\beta: the server follows
+  // from /paneui/alpha to /paneui/beta.
+  Command(Local(), CMD_UP);
+  EXPECT_TRUE(ServerAt("/paneui"));
+  ASSERT_TRUE(LocalShows("beta"));
+  Open(Local(), "beta");
+  EXPECT_TRUE(ServerAt("/paneui/beta"));
+  // A server folder without a local counterpart leaves the local pane.
+  Command(Server(), CMD_UP);
+  EXPECT_TRUE(ServerAt("/paneui"));
+}
+
+TEST_F(Panes, CopyToAndMoveToAnotherServerFolder) {
+  ConnectQuick();
+  ASSERT_TRUE(SelectPaneItem(program_, Server(), "notes.txt"));
+  PostCommand(Server(), CMD_COPY_TO);
+  HWND dialog = FindProgramDialog(program_, "Copy To", IDOK);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_DEST_TEXT)), "Copy 'notes.txt' to this server folder:");
+  SendMessageA(GetDlgItem(dialog, IDC_DEST_FOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("beta"));
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitUntil([&] { return Exists(serverRoot_ + "\\beta\\notes.txt"); }, 15000));
+  EXPECT_TRUE(Exists(serverRoot_ + "\\notes.txt"));
+
+  ASSERT_TRUE(ServerShows("notes.txt"));
+  ASSERT_TRUE(SelectPaneItem(program_, Server(), "notes.txt"));
+  PostCommand(Server(), CMD_MOVE_TO);
+  dialog = FindProgramDialog(program_, "Move To", IDOK);
+  ASSERT_NE(dialog, nullptr);
+  SendMessageA(GetDlgItem(dialog, IDC_DEST_FOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("/paneui/alpha"));
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitUntil([&] { return Exists(serverRoot_ + "\\alpha\\notes.txt"); }, 15000));
+  EXPECT_TRUE(WaitUntil([&] { return !Exists(serverRoot_ + "\\notes.txt"); }, 5000));
+}
