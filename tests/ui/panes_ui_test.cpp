@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
+#include <shlobj.h>
 
 #include <cstring>
 #include <fstream>
@@ -384,4 +385,21 @@ TEST_F(Panes, CopyToAndMoveToAnotherServerFolder) {
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(WaitUntil([&] { return Exists(serverRoot_ + "\\alpha\\notes.txt"); }, 15000));
   EXPECT_TRUE(WaitUntil([&] { return !Exists(serverRoot_ + "\\notes.txt"); }, 5000));
+}
+
+TEST_F(Panes, LocalPaneGoesToSpecialFoldersThroughItsAddressBox) {
+  HKEY key = OpenCommonKey(0);
+  RegWriteString(key, "LocalDir", localRoot_.c_str());
+  RegCloseKey(key);
+  ASSERT_TRUE(StartProgram("", program_));
+  ASSERT_TRUE(LocalShows("keep.txt"));
+  char documents[MAX_PATH], desktop[MAX_PATH];
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, documents, CSIDL_PERSONAL, FALSE));
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE));
+  Command(Local(), CMD_MY_DOCUMENTS);
+  EXPECT_TRUE(WaitUntil([&] { return AddressText(Local()) == documents; }, 5000)) << AddressText(Local());
+  Command(Local(), CMD_DESKTOP);
+  EXPECT_TRUE(WaitUntil([&] { return AddressText(Local()) == desktop; }, 5000)) << AddressText(Local());
+  Command(Local(), CMD_BACK);
+  EXPECT_TRUE(WaitUntil([&] { return AddressText(Local()) == documents; }, 5000)) << AddressText(Local());
 }
