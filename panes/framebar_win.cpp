@@ -77,7 +77,8 @@ void CFrame::CreateBar() {
       child = toolbar = CreatePaneToolbar(rebar);
     } else {
       child = address = CreateWindowExA(0, WC_COMBOBOXEXA, "",
-                                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+                                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_CLIPCHILDREN | CBS_DROPDOWN |
+                                            CBS_AUTOHSCROLL,
                                         0, 0, 200, 300, rebar,
                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPaneAddressId)), gApp.instance,
                                         nullptr);
