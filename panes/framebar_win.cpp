@@ -35,12 +35,12 @@ HWND CreatePaneToolbar(HWND rebar) {
   if (!tb) return nullptr;
   SendMessageA(tb, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageA(tb, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(gApp.toolbarImages));
-  for (const PaneButton& spec : kPaneButtons) {
+  for (const PaneButton& button : kPaneButtons) {
     TBBUTTON b = {};
-    b.iBitmap = spec.command ? spec.image : 8;
-    b.idCommand = spec.command;
+    b.iBitmap = button.command ? button.image : 8;
+    b.idCommand = button.command;
     b.fsState = TBSTATE_ENABLED;
-    b.fsStyle = spec.command ? BTNS_BUTTON : BTNS_SEP;
+    b.fsStyle = button.command ? BTNS_BUTTON : BTNS_SEP;
     SendMessageA(tb, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&b));
   }
   return tb;
