@@ -14,6 +14,7 @@
 #include "app/statusbar_win.h"
 #include "engine/engine_win.h"
 #include "engine/progress_win.h"
+#include "panes/panes_win.h"
 #include "profiles/current_win.h"
 #include "profiles/profilestore_win.h"
 #include "res/resource.h"
@@ -208,8 +209,15 @@ void GetCommandState(WORD id, bool& enabled, bool& checked) {
     case CMD_HOME:
     case CMD_UP:
     case CMD_OPEN:
-      // Pane commands: nothing to act on until the panes list entries.
-      enabled = false;
+      // Pane commands: the active pane decides.
+      if (!QueryPaneCommand(id, enabled, checked)) enabled = false;
+      break;
+    default:
+      // Views, sorting, columns and the other pane-only commands.
+      if (id == CMD_REFRESH || id == CMD_DESKTOP || id == CMD_MY_DOCUMENTS || id == CMD_COLUMNS ||
+          id == CMD_FOCUS_ADDRESS || id == CMD_DROP_ADDRESS || id == CMD_SAVE_LISTING ||
+          (id >= CMD_VIEW_ICONS && id <= CMD_VIEW_DETAILS) || (id >= CMD_SORT_FIRST && id < CMD_COLUMN_FIRST + 6))
+        QueryPaneCommand(id, enabled, checked);
       break;
     case CMD_SITE_MANAGER:
     case CMD_WIZARD:

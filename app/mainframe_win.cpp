@@ -19,7 +19,7 @@
 #include "engine/engine_win.h"
 #include "engine/progress_win.h"
 #include "engine/progressapi_win.h"
-#include "panes/panewindow_win.h"
+#include "panes/panes_win.h"
 #include "profiles/current_win.h"
 #include "profiles/login_win.h"
 #include "res/resource.h"
@@ -75,7 +75,7 @@ bool OnCreate(HWND window) {
     if (SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents)))
       SetCurrentDirectoryA(documents);
   }
-  InvalidateRect(gApp.localPane, nullptr, TRUE);
+  RefreshLocalPane();
   SetFocus(gApp.activePane);
 
   gApp.progressWindow = CreateProgressWindow(window);
@@ -181,13 +181,9 @@ void OnJobDone(HWND window, WPARAM wParam, LPARAM lParam) {
   ClearStatusTexts();
   EndProgress();
   SetProgressItem("", false);
-  if (flags & kDoneRefreshServer) InvalidateRect(gApp.serverPane, nullptr, TRUE);
-  if (flags & kDoneRefreshLocal) InvalidateRect(gApp.localPane, nullptr, TRUE);
   if (flags & kDoneConnectFailed) StartDisconnect(kDoneRefreshServer);
-  // The panes take listings, follow-ups and the synchronize review once
-  // they exist; until then the job simply ends here.
-  FreeJob(job);
-  UpdateServerPaneText();
+  // The panes take listings, refreshes and follow-ups.
+  if (!OnPaneJobDone(job, flags)) FreeJob(job);
   ApplyPendingResize();
   if (flags & kDoneDestroyWindow) DestroyWindow(window);
 }
@@ -326,7 +322,6 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       if (wParam == 2) {
         gApp.openConnections = static_cast<int>(lParam);
         ShowConnectionCount(gApp.openConnections);
-        UpdateServerPaneText();
         RefreshCommandStates();
       }
       return 0;

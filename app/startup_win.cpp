@@ -20,7 +20,7 @@
 #include "app/textbuf.h"
 #include "app/tools_win.h"
 #include "engine/engine_win.h"
-#include "panes/panewindow_win.h"
+#include "panes/panes_win.h"
 #include "profiles/current_win.h"
 #include "res/resource.h"
 

@@ -8,6 +8,7 @@
 #include "app/msgbox_win.h"
 #include "app/textbuf.h"
 #include "engine/engine_win.h"
+#include "panes/panes_win.h"
 #include "profiles/login_win.h"
 #include "profiles/profilestore_win.h"
 #include "res/resource.h"
@@ -27,7 +28,8 @@ void UpdateMainTitle() {
 }
 
 static void RefreshPane(HWND pane) {
-  if (pane) InvalidateRect(pane, nullptr, TRUE);
+  if (pane && pane == gApp.localPane) RefreshLocalPane();
+  else if (pane && pane == gApp.serverPane) RefreshServerPane();
 }
 
 bool SetCurrentProfile(const char* name) {

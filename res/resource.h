@@ -225,4 +225,48 @@
 #define IDM_CONNECT_PROFILES    200
 #define IDM_SELECT_PROFILES     201
 
+// ---- File panes (menus, dialogs, strings of the local and server panes) ----
+#define IDC_PANE_LIST           258
+#define IDC_PANE_TOOLBAR        262
+#define IDC_PANE_ADDRESS        264
+#define IDM_LOCAL_ITEMS         142
+#define IDM_SERVER_ITEMS        143
+#define IDM_PANE_COLUMNS        159
+#define IDD_PANE_COLUMNS        164
+#define IDD_REMOTE_PROPERTIES   106
+#define IDD_MOVE_TO             167
+#define IDD_COPY_TO             183
+#define IDC_DEST_TEXT           1036
+#define IDC_DEST_FOLDER         1150
+// Column dialog controls
+#define IDC_COLUMN_LIST         1000
+#define IDC_COLUMN_SHOW         1140
+#define IDC_COLUMN_HIDE         1141
+#define IDC_COLUMN_WIDTH        1142
+// Remote file properties page controls
+#define IDC_PROP_NAME           1071
+#define IDC_PROP_PERM_FIRST     1076   // 1076..1084: owner, group, others; read, write, execute
+#define IDC_PROP_MODE           1085
+#define IDC_PROP_COUNT          1087
+#define IDC_PROP_LOCATION       1088
+#define IDC_PROP_SIZE           1089
+#define IDC_PROP_TYPE           1086
+// Strings
+#define IDS_SELECTED_ITEMS      104
+#define IDS_COPY_OF             148
+#define IDS_LISTING_FILTER      155
+#define IDS_DELETE_ONE          257
+#define IDS_DELETE_MANY         258
+#define IDS_COLUMN_NAME         267
+#define IDS_COLUMN_SIZE         268
+#define IDS_COLUMN_TYPE         269
+#define IDS_COLUMN_TIME         270
+#define IDS_PANE_NO_TYPE        271
+#define IDS_TITLE_LISTING       278
+#define IDS_COLUMN_ATTRIBUTES   293
+#define IDS_COLUMN_OWNER        294
+#define IDS_NAME_TAKEN          1301
+#define IDS_BAD_NEW_NAME        1302
+// ---- end of file panes ----
+
 #endif

@@ -1,0 +1,119 @@
+#include "panes/panes_win.h"
+
+#include "app/appstate_win.h"
+#include "app/msgbox_win.h"
+#include "panes/localframe_win.h"
+#include "panes/serverframe_win.h"
+#include "res/resource.h"
+
+namespace {
+CLocalFrame* gLocalFrame = nullptr;
+CServerFrame* gServerFrame = nullptr;
+
+// One thunk per pane kind: the object lives from WM_NCCREATE to
+// WM_NCDESTROY and is reached through the window's user data.
+template <typename Pane, Pane*& Global>
+LRESULT CALLBACK PaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* pane = reinterpret_cast<Pane*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (message == WM_NCCREATE) {
+    pane = new Pane();
+    pane->window = window;
+    Global = pane;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pane));
+  }
+  if (!pane) return DefWindowProcA(window, message, wParam, lParam);
+  if (message == WM_NOTIFYFORMAT) return NFR_ANSI;
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    if (Global == pane) Global = nullptr;
+    delete pane;
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+  return pane->HandleMessage(message, wParam, lParam);
+}
+
+bool RegisterPane(HINSTANCE instance, const char* name, WNDPROC proc) {
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.lpszClassName = name;
+  return RegisterClassExA(&wc) != 0;
+}
+}  // namespace
+
+bool RegisterPaneClasses(HINSTANCE instance) {
+  return RegisterPane(instance, kLocalPaneClass, PaneProc<CLocalFrame, gLocalFrame>) &&
+         RegisterPane(instance, kServerPaneClass, PaneProc<CServerFrame, gServerFrame>);
+}
+
+HWND CreatePaneWindow(HWND parent, bool server, int x, int width, int height) {
+  return CreateWindowExA(WS_EX_CONTROLPARENT, server ? kServerPaneClass : kLocalPaneClass, "",
+                         WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, x, 0, width, height, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(server ? IDC_SERVER_PANE : IDC_LOCAL_PANE)),
+                         gApp.instance, nullptr);
+}
+
+CLocalFrame* LocalFrame() { return gLocalFrame; }
+CServerFrame* ServerFrame() { return gServerFrame; }
+
+CFrame* ActiveFrame() {
+  if (gServerFrame && gApp.activePane == gServerFrame->window) return gServerFrame;
+  return gLocalFrame;
+}
+
+bool QueryPaneCommand(int id, bool& enabled, bool& checked) {
+  CFrame* frame = ActiveFrame();
+  if (!frame) return false;
+  enabled = frame->QueryCommand(id, checked);
+  return true;
+}
+
+void RefreshServerPane() {
+  if (gServerFrame) gServerFrame->Refresh(kRefreshFromServer, nullptr);
+}
+
+void RefreshLocalPane() {
+  if (gLocalFrame) gLocalFrame->Refresh(0, nullptr);
+}
+
+bool OnPaneJobDone(EngineJob* job, uint32_t flags) {
+  bool kept = false;
+  if (gServerFrame) kept = gServerFrame->OnJobDone(job, flags);
+  if ((flags & kDoneRefreshLocal) && gLocalFrame) gLocalFrame->Refresh(0, nullptr);
+  return kept;
+}
+
+UINT ServerClipboardFormat() {
+  static UINT format = RegisterClipboardFormatA("OstravineFtp");
+  return format;
+}
+
+bool ClipboardOffersPaste(bool remote) {
+  return IsClipboardFormatAvailable(ServerClipboardFormat()) || IsClipboardFormatAvailable(CF_HDROP) ||
+         (remote && IsClipboardFormatAvailable(CF_TEXT));
+}
+
+void PasteFromClipboard(CFrame& frame) {
+  UINT format = 0;
+  if (IsClipboardFormatAvailable(ServerClipboardFormat())) format = ServerClipboardFormat();
+  else if (IsClipboardFormatAvailable(CF_HDROP)) format = CF_HDROP;
+  else if (frame.remote && IsClipboardFormatAvailable(CF_TEXT)) format = CF_TEXT;
+  if (!format || !OpenClipboard(frame.window)) return;
+  HANDLE data = GetClipboardData(format);
+  const bool serverPending = format == ServerClipboardFormat() && gServerFrame && gServerFrame->ClipboardPending();
+  const int effect = frame.clipboardEffect == 1 ? 2 : 1;
+  // The data stays the clipboard's; the pane reads it before closing.
+  if (data || serverPending) frame.PasteData(data, effect, format);
+  CloseClipboard();
+}
+
+void ShowSystemError(DWORD code) {
+  char text[512] = {};
+  if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, sizeof text,
+                      nullptr))
+    snprintf(text, sizeof text, "Error %lu", static_cast<unsigned long>(code));
+  ShowMessageText(nullptr, text, MB_OK | MB_ICONWARNING);
+}
