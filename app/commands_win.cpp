@@ -14,7 +14,10 @@
 #include "app/statusbar_win.h"
 #include "engine/engine_win.h"
 #include "engine/progress_win.h"
+#include "engine/transfer_win.h"
+#include "panes/localframe_win.h"
 #include "panes/panes_win.h"
+#include "panes/serverframe_win.h"
 #include "profiles/current_win.h"
 #include "profiles/profilestore_win.h"
 #include "res/resource.h"
@@ -127,6 +130,10 @@ void OnMainCommand(HWND window, WORD id, WORD notifyCode, HWND control) {
     case CMD_LEAVE_FILTER:
       return LeaveFilterBox();
     case CMD_SYNCHRONIZE:
+      // The server pane's folder is made to match the local pane's.
+      if (Connected() && LocalFrame() && ServerFrame() && ServerFrame()->CurrentDirectory()[0])
+        StartSynchronize(LocalFrame()->CurrentDirectory(), ServerFrame()->CurrentDirectory());
+      return;
     case CMD_WIZARD:
     case CMD_PROFILE_PROPERTIES:
     case CMD_EDIT_ALL_PROFILES:

@@ -19,6 +19,8 @@
 #include "engine/engine_win.h"
 #include "engine/progress_win.h"
 #include "engine/progressapi_win.h"
+#include "engine/syncreview_win.h"
+#include "engine/transfer_win.h"
 #include "panes/panes_win.h"
 #include "profiles/current_win.h"
 #include "profiles/login_win.h"
@@ -182,8 +184,14 @@ void OnJobDone(HWND window, WPARAM wParam, LPARAM lParam) {
   EndProgress();
   SetProgressItem("", false);
   if (flags & kDoneConnectFailed) StartDisconnect(kDoneRefreshServer);
-  // The panes take listings, refreshes and follow-ups.
-  if (!OnPaneJobDone(job, flags)) FreeJob(job);
+  if (flags & kDoneKeepJob) {
+    // A synchronize walk: the user reviews its steps, and what is left runs
+    // as one upload list. A cancel during the walk discards it.
+    if (IsCancelRequested() || !ReviewSynchronizeList(window, job) || !RunReviewedList(job)) FreeJob(job);
+  } else if (!OnPaneJobDone(job, flags)) {
+    // The panes take listings, refreshes and follow-ups.
+    FreeJob(job);
+  }
   ApplyPendingResize();
   if (flags & kDoneDestroyWindow) DestroyWindow(window);
 }

@@ -1,4 +1,5 @@
 #include "panes/localframe_win.h"
+#include "panes/panetransfer_win.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -40,14 +41,8 @@ void FillFromFind(FileEntry& e, const WIN32_FIND_DATAA& data) {
   *p = '\0';
 }
 
-std::string FilterMask() {
-  char mask[260] = {};
-  if (gApp.rebar) {
-    HWND box = GetDlgItem(gApp.rebar, IDC_FILTER_BAND);
-    if (box) GetWindowTextA(box, mask, sizeof mask);
-  }
-  return mask;
-}
+// The mask the filter box put in force (applied on Enter, not while typing).
+std::string FilterMask() { return gApp.paneFilter; }
 }  // namespace
 
 CLocalFrame::CLocalFrame() : CFrame(false) {}
@@ -335,6 +330,9 @@ void CLocalFrame::DropFiles(UINT, const char* paths, int effect) {
 
 bool CLocalFrame::OnCommand(int id, int notifyCode) {
   switch (id) {
+    case CMD_UPLOAD:
+      TransferSelection(*this, true);
+      return true;
     case kPaneAddressId:
       if (notifyCode == CBN_SELENDOK && address) {
         const int selected = static_cast<int>(SendMessageA(address, CB_GETCURSEL, 0, 0));
@@ -378,6 +376,7 @@ bool CLocalFrame::QueryCommand(int id, bool& checked) {
   const bool selection = SelectedCount() > 0;
   switch (id) {
     case CMD_UPLOAD:
+      return selection && IsConnected();
     case CMD_EDIT:
     case CMD_DOWNLOAD:
     case CMD_PROPERTIES:

@@ -1,4 +1,5 @@
 #include "panes/serverframe_win.h"
+#include "panes/panetransfer_win.h"
 
 #include <windows.h>
 #include <commdlg.h>
@@ -408,6 +409,9 @@ void CServerFrame::DropFiles(UINT, const char*, int) {
 bool CServerFrame::OnCommand(int id, int notifyCode) {
   const bool connected = IsConnected();
   switch (id) {
+    case CMD_DOWNLOAD:
+      TransferSelection(*this, false);
+      return true;
     case kPaneAddressId:
       if (notifyCode == CBN_SELENDOK && address) {
         char text[260] = {};
@@ -464,8 +468,9 @@ bool CServerFrame::QueryCommand(int id, bool& checked) {
   const bool selection = SelectedCount() > 0;
   switch (id) {
     case CMD_DOWNLOAD:
+      return connected && selection;
     case CMD_EDIT:
-      return false;  // arrive with file transfer
+      return false;  // comes with the outside editor
     case CMD_COPY_TO:
     case CMD_MOVE_TO:
       return connected && selection;

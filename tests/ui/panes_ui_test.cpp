@@ -403,3 +403,69 @@ TEST_F(Panes, LocalPaneGoesToSpecialFoldersThroughItsAddressBox) {
   Command(Local(), CMD_BACK);
   EXPECT_TRUE(WaitUntil([&] { return AddressText(Local()) == documents; }, 5000)) << AddressText(Local());
 }
+
+namespace {
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+}  // namespace
+
+TEST_F(Panes, UploadAndDownloadMoveTheSelectionIntoTheOtherPanesFolder) {
+  // Every byte value, with line ends among them: a binary file must arrive
+  // untouched, a text file with its line ends converted.
+  std::string binary;
+  for (int i = 0; i < 200000; ++i) binary += static_cast<char>((i * 7919) % 256);
+  std::string text;
+  for (int i = 0; i < 2000; ++i) text += "line " + std::to_string(i) + "\r\n";
+  MakeFile(localRoot_ + "\\photo.bin", binary);
+  MakeFile(localRoot_ + "\\keep.txt", text);
+  MakeFile(serverRoot_ + "\\archive.bin", binary + "server");
+  ConnectQuick();
+  ASSERT_TRUE(LocalShows("photo.bin"));
+
+  ASSERT_TRUE(SelectPaneItem(program_, Local(), "photo.bin"));
+  Command(Local(), CMD_UPLOAD);
+  EXPECT_TRUE(ServerShows("photo.bin"));  // the server pane refreshes after the job
+  EXPECT_TRUE(ReadAll(serverRoot_ + "\\photo.bin") == binary);
+
+  ASSERT_TRUE(SelectPaneItem(program_, Local(), "keep.txt"));
+  Command(Local(), CMD_UPLOAD);
+  EXPECT_TRUE(ServerShows("keep.txt"));
+  std::string unixText = text;
+  for (size_t at; (at = unixText.find("\r\n")) != std::string::npos;) unixText.erase(at, 1);
+  EXPECT_TRUE(ReadAll(serverRoot_ + "\\keep.txt") == unixText);  // sent as text in automatic mode
+
+  ASSERT_TRUE(SelectPaneItem(program_, Local(), "sub"));
+  Command(Local(), CMD_UPLOAD);
+  EXPECT_TRUE(ServerShows("sub"));
+  EXPECT_TRUE(WaitUntil([&] { return Exists(serverRoot_ + "\\sub\\victim.txt"); }, 10000));
+
+  ASSERT_TRUE(SelectPaneItem(program_, Server(), "archive.bin"));
+  Command(Server(), CMD_DOWNLOAD);
+  EXPECT_TRUE(LocalShows("archive.bin"));
+  EXPECT_TRUE(ReadAll(localRoot_ + "\\archive.bin") == binary + "server");
+
+  ASSERT_TRUE(SelectPaneItem(program_, Server(), "alpha"));
+  Command(Server(), CMD_DOWNLOAD);
+  EXPECT_TRUE(WaitUntil([&] { return Exists(localRoot_ + "\\alpha\\inner\\deep.txt"); }, 10000));
+  EXPECT_EQ(ReadAll(localRoot_ + "\\alpha\\inner\\deep.txt"), "data");
+}
+
+TEST_F(Panes, SynchronizeShowsTheReviewAndMakesTheServerFolderMatch) {
+  ConnectQuick();
+  ASSERT_TRUE(LocalShows("keep.txt"));
+  PostMessageA(program_.mainWindow, WM_COMMAND, CMD_SYNCHRONIZE, 0);
+  HWND review = FindProgramDialog(program_, "Synchronize Folders", IDOK, 15000);
+  ASSERT_NE(review, nullptr);
+  // Deletes first: notes.txt, deep.txt; then alpha's folders, beta; then
+  // the new folder and the new files.
+  EXPECT_EQ(SendDlgItemMessageA(review, 1000, LVM_GETITEMCOUNT, 0, 0), 8);
+  PostMessageA(review, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitUntil([&] {
+    return Exists(serverRoot_ + "\\keep.txt") && Exists(serverRoot_ + "\\sub\\victim.txt") &&
+           !Exists(serverRoot_ + "\\notes.txt") && !Exists(serverRoot_ + "\\alpha") && !Exists(serverRoot_ + "\\beta");
+  }, 20000));
+  EXPECT_TRUE(ServerShows("keep.txt"));
+  EXPECT_TRUE(ServerShows("alpha", false));
+}

@@ -1,0 +1,42 @@
+#include "panes/panetransfer_win.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/textbuf.h"
+#include "engine/engine_win.h"
+#include "engine/transfer_win.h"
+#include "panes/frame_win.h"
+#include "panes/localframe_win.h"
+#include "panes/panepaths.h"
+#include "panes/panes_win.h"
+#include "panes/serverframe_win.h"
+
+void TransferSelection(const CFrame& from, bool upload) {
+  CFrame* to = upload ? static_cast<CFrame*>(ServerFrame()) : static_cast<CFrame*>(LocalFrame());
+  if (!to || !IsConnected() || !to->CurrentDirectory()[0]) return;
+  auto* items = new std::vector<TransferItem>();
+  int entry = -1;
+  for (int item = from.NextSelected(-1, entry); item >= 0; item = from.NextSelected(item, entry)) {
+    const FileEntry& e = from.Entries()[static_cast<size_t>(entry)];
+    // The source is the entry's full path on its own side; the engine joins
+    // the name under the destination folder and refuses names that would
+    // leave it.
+    std::string source;
+    if (!JoinPanePath(from.CurrentDirectory(), e.name, upload ? '\\' : '/', source)) continue;
+    TransferItem t = {};
+    if (!CopyTextWhole(t.source, source)) continue;
+    t.size = e.size;
+    t.fileTime.dwLowDateTime = static_cast<DWORD>(e.modified);
+    t.fileTime.dwHighDateTime = static_cast<DWORD>(e.modified >> 32);
+    t.kind = static_cast<int>(e.attributes);
+    items->push_back(t);
+  }
+  if (items->empty()) {
+    delete items;
+    return;
+  }
+  StartTransfer(to->CurrentDirectory(), upload ? 1 : 0, 0, items);
+}
