@@ -120,15 +120,16 @@ int FtpDownloadToFile(WorkerSlot& slot, const char* remote, const char* local, b
       break;
     }
     if (got == 0) break;
-    DWORD written = 0;
-    if (!WriteFile(file, buffer.get(), got, &written, nullptr)) {
-      code = Code(GetLastError());
-      break;
+    // A disk that fills up may first take part of a block; the rest is
+    // written again so that the failure carries the system's reason.
+    DWORD offset = 0;
+    while (offset < got && code == 0) {
+      DWORD written = 0;
+      if (!WriteFile(file, buffer.get() + offset, got - offset, &written, nullptr)) code = Code(GetLastError());
+      else if (written == 0) code = ERROR_DISK_FULL;
+      offset += written;
     }
-    if (written != got) {
-      code = ERROR_HANDLE_EOF;
-      break;
-    }
+    if (code != 0) break;
     received += got;
     CountBytes(slot, got);
   }

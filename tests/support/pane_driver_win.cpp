@@ -52,8 +52,11 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
 HWND PaneList(HWND pane) { return GetDlgItem(pane, kListId); }
 
 std::vector<std::string> PaneItems(const RunningProgram& program, HWND pane) {
+  return ListViewTexts(program, PaneList(pane));
+}
+
+std::vector<std::string> ListViewTexts(const RunningProgram& program, HWND list) {
   std::vector<std::string> items;
-  HWND list = PaneList(pane);
   const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
   RemoteBlock block(program.process.hProcess, sizeof(LVITEMA) + 300);
   if (!block.address) return items;

@@ -15,6 +15,8 @@
 HWND PaneList(HWND pane);
 // Item labels in display order.
 std::vector<std::string> PaneItems(const RunningProgram& program, HWND pane);
+// The first column of any list view of the program, in display order.
+std::vector<std::string> ListViewTexts(const RunningProgram& program, HWND list);
 bool PaneHasItem(const RunningProgram& program, HWND pane, const std::string& name);
 // Selects only the item labelled `name`; false when there is none.
 bool SelectPaneItem(const RunningProgram& program, HWND pane, const std::string& name);

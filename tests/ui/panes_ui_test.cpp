@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "app/libreg_win.h"
 #include "profiles/profilestore_win.h"
@@ -81,12 +82,12 @@ class Panes : public RegistryTest {
   }
 
   // Quick connect with the stored record supplying port and folders.
-  void ConnectQuick() {
+  void ConnectQuick(const std::string& localFolder = "") {
     ServerProfile p;
     SetDefaultProfile(p);
     p.ftpPort = port_;
     std::strcpy(p.remoteFolder, "/paneui");
-    std::strcpy(p.localFolder, localRoot_.c_str());
+    std::strcpy(p.localFolder, localFolder.empty() ? localRoot_.c_str() : localFolder.c_str());
     ProfileLists lists;
     SetDefaultLists(lists);
     ASSERT_TRUE(SaveProfile("Quick Connect", p, lists));
@@ -468,4 +469,60 @@ TEST_F(Panes, SynchronizeShowsTheReviewAndMakesTheServerFolderMatch) {
   }, 20000));
   EXPECT_TRUE(ServerShows("keep.txt"));
   EXPECT_TRUE(ServerShows("alpha", false));
+}
+
+namespace {
+struct FoundControl {
+  int id;
+  const char* cls;
+  HWND found;
+};
+
+BOOL CALLBACK MatchControl(HWND window, LPARAM param) {
+  auto* find = reinterpret_cast<FoundControl*>(param);
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if (GetDlgCtrlID(window) == find->id && std::strcmp(cls, find->cls) == 0) {
+    find->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// The error lines of the program's progress window.
+std::vector<std::string> ReportedErrors(const RunningProgram& program) {
+  HWND progress = FindProgramWindow(program, "Progress", 0);
+  if (!progress) return {};
+  FoundControl find = {IDC_ERROR_LIST, "SysListView32", nullptr};
+  EnumChildWindows(progress, MatchControl, reinterpret_cast<LPARAM>(&find));
+  return find.found ? ListViewTexts(program, find.found) : std::vector<std::string>();
+}
+}  // namespace
+
+TEST_F(Panes, ADownloadOntoAFullDiskIsReportedAndLeavesNothingBehind) {
+  const std::string disk = PeerFolder("smalldisk");
+  if (Exists(disk + "\\unavailable")) GTEST_SKIP() << "no small disk could be mounted here";
+  const std::string full = disk + "\\mnt";
+  RemoveTree(full + "\\big.bin");
+  MakeFile(serverRoot_ + "\\big.bin", std::string(1 << 20, 'x'));  // four times the disk
+  ConnectQuick(full);
+  ASSERT_TRUE(ServerShows("big.bin"));
+  ASSERT_TRUE(SelectPaneItem(program_, Server(), "big.bin"));
+  Command(Server(), CMD_DOWNLOAD);
+  std::vector<std::string> errors;
+  EXPECT_TRUE(WaitUntil([&] { return !(errors = ReportedErrors(program_)).empty(); }, 20000));
+  ASSERT_FALSE(errors.empty());
+  // The system's reason, not a cut file or a success.
+  EXPECT_NE(errors.back().find("[FtpGetFile] error code: 112"), std::string::npos) << errors.back();
+  // Neither the file nor its temporary copy is left on the full disk.
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((full + "\\*.*").c_str(), &fd);
+  int left = 0;
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      if (std::strcmp(fd.cFileName, ".") && std::strcmp(fd.cFileName, "..")) ++left;
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  EXPECT_EQ(left, 0);
 }
