@@ -24,6 +24,7 @@
 #include "app/statusbar_win.h"
 #include "app/textbuf.h"
 #include "app/toolbarimages_win.h"
+#include "panes/panes_win.h"
 #include "res/resource.h"
 
 namespace {
@@ -167,7 +168,6 @@ void SaveBarLayout() {
 
 void CreateBars(HWND parent) {
   if (gApp.rebar) return;
-  if (!CreateToolbarImages(ReadToolbarImageOptions())) return;
   gApp.rebar = CreateWindowExA(WS_EX_TOOLWINDOW, REBARCLASSNAMEA, "",
                                WS_CHILD | WS_BORDER | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT |
                                    RBS_BANDBORDERS | RBS_DBLCLKTOGGLE | CCS_NODIVIDER,
@@ -199,7 +199,6 @@ void DestroyBars() {
   gApp.rebar = nullptr;
   ForgetQuickBar();
   gApp.barsShown = false;
-  DestroyToolbarImages();
 }
 
 void RebuildBars() {
@@ -246,6 +245,17 @@ void ShowQuickConnect(const char* address) {
   SecureZeroMemory(&fields, sizeof fields);
 }
 
+void ReloadToolbarImages() {
+  // Every toolbar holds the lists: the bars are rebuilt around new ones.
+  bool shown = gApp.rebar != nullptr;
+  if (shown) DestroyBars();
+  ToolbarImageOptions options = ReadToolbarImageOptions();
+  if (!CreateToolbarImages(options)) CreateToolbarImages({false, 2});
+  RebuildPaneBars();
+  if (shown && gApp.mainWindow) CreateBars(gApp.mainWindow);
+  LayoutMainWindow();
+}
+
 void ToggleBarFlag(uint32_t flag) {
   HWND rebar = gApp.rebar;
   if (!rebar) return;
@@ -265,6 +275,7 @@ void ToggleBarFlag(uint32_t flag) {
     SendMessageA(rebar, RB_SETBANDINFOA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&band));
   }
   SaveBarLayout();
+  RebuildPaneBars();
   LayoutMainWindow();
 }
 
@@ -325,6 +336,9 @@ void CustomizeCommandToolbar(uint32_t id) {
 void ResetBars() {
   bool shown = gApp.rebar != nullptr;
   if (shown) DestroyBars();
+  gBarFlags &= ~kBarsLocked;
+  WriteToolbarImageOptions({true, DisplayColorLevel()});
+  ReloadToolbarImages();
   HKEY key = OpenCommonKey(0);
   if (key) {
     for (const char* name : {"RebarSize", "RebarInfoMain", "RebarInfoLocal", "RebarInfoServer", "QuickExpanded"})
@@ -332,12 +346,9 @@ void ResetBars() {
     RegCloseKey(key);
   }
   DeleteStoredToolbars();
-  gBarFlags &= ~kBarsLocked;
-  WriteToolbarImageOptions({true, DisplayColorLevel()});
-  if (shown && gApp.mainWindow) {
-    CreateBars(gApp.mainWindow);
-    LayoutMainWindow();
-  }
+  RebuildPaneBars(false);
+  if (shown && gApp.mainWindow) CreateBars(gApp.mainWindow);
+  LayoutMainWindow();
 }
 
 void RefreshCommandStates() { UpdateToolbarButtons(gApp.rebar); }

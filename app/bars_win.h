@@ -28,6 +28,9 @@ bool RemoveCommandToolbar(uint32_t id);
 void CustomizeCommandToolbar(uint32_t id);
 // Forgets every stored bar and toolbar layout and the image options.
 void ResetBars();
+// Makes the toolbar images follow "LargeToolbar" and "ColorToolbar" again,
+// rebuilding every bar that shows them.
+void ReloadToolbarImages();
 // Brings the toolbar buttons in line with the commands' state.
 void RefreshCommandStates();
 // Puts an address into the quick-connect bar and connects with it.

@@ -58,7 +58,7 @@ void ShowState(HWND dialog) {
 
 void ChangeImages(HWND dialog, bool large, int level) {
   WriteToolbarImageOptions({large, level});
-  RebuildBars();
+  ReloadToolbarImages();
   ShowState(dialog);
 }
 

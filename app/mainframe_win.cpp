@@ -11,6 +11,7 @@
 #include "app/bars_win.h"
 #include "app/commandbars_win.h"
 #include "app/filterbox_win.h"
+#include "app/toolbarimages_win.h"
 #include "app/libreg_win.h"
 #include "app/msgbox_win.h"
 #include "app/statusbar_win.h"
@@ -52,6 +53,8 @@ int StatusBarHeight() {
 
 bool OnCreate(HWND window) {
   gApp.mainWindow = window;
+  // The toolbar images outlive every bar that shows them.
+  if (!CreateToolbarImages(ReadToolbarImageOptions()) && !CreateToolbarImages({false, 2})) return false;
   RECT rc;
   GetClientRect(window, &rc);
   gApp.splitter = rc.right / 2;
@@ -168,6 +171,7 @@ void OnDestroy(HWND window) {
   if (gApp.localPane) DestroyWindow(gApp.localPane);
   if (gApp.serverPane) DestroyWindow(gApp.serverPane);
   gApp.localPane = gApp.serverPane = gApp.activePane = nullptr;
+  DestroyToolbarImages();
   if (HMENU menu = GetMenu(window)) {
     SetMenu(window, nullptr);
     DestroyMenu(menu);

@@ -78,6 +78,10 @@ class CFrame {
   // Type text of an entry (cached), for column 2, sorting and tips.
   const std::string& TypeText(size_t entry);
   void SaveBarLayout();
+  // Builds the pane's bar again: after the toolbar images or the band
+  // title and lock settings changed.
+  // Without `keepLayout` the bar starts from the built-in layout.
+  void RebuildBar(bool keepLayout = true);
 
   HWND window = nullptr;
   HWND list = nullptr;

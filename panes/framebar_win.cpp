@@ -5,19 +5,17 @@
 #include "app/appstate_win.h"
 #include "app/barlayout.h"
 #include "app/bars_win.h"
+#include "app/commandbuttons.h"
+#include "app/toolbarimages_win.h"
 #include "app/libreg_win.h"
 #include "panes/frame_win.h"
 #include "res/resource.h"
 
 namespace {
-struct PaneButton {
-  int command;
-  int image;  // in the program's toolbar strip
-};
-const PaneButton kPaneButtons[] = {
-    {CMD_BACK, 14},       {CMD_FORWARD, 15}, {CMD_UP, 2},      {CMD_REFRESH, 6},     {0, 0},
-    {CMD_NEW_FOLDER, 10}, {CMD_DELETE, 7},   {CMD_RENAME, 23}, {CMD_PROPERTIES, 12},
-};
+// The pane toolbar's buttons (0 = separator); their glyphs are the command
+// toolbars' own.
+const uint16_t kPaneButtons[] = {CMD_BACK,       CMD_FORWARD, CMD_UP,     CMD_REFRESH,   0,
+                                 CMD_NEW_FOLDER, CMD_DELETE,  CMD_RENAME, CMD_PROPERTIES};
 
 BarLayout DefaultPaneLayout() {
   BarLayout layout;
@@ -34,13 +32,13 @@ HWND CreatePaneToolbar(HWND rebar) {
                             gApp.instance, nullptr);
   if (!tb) return nullptr;
   SendMessageA(tb, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  SendMessageA(tb, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(gApp.toolbarImages));
-  for (const PaneButton& button : kPaneButtons) {
+  AttachToolbarImages(tb);
+  for (uint16_t command : kPaneButtons) {
     TBBUTTON b = {};
-    b.iBitmap = button.command ? button.image : 8;
-    b.idCommand = button.command;
+    b.iBitmap = command ? CommandButtonImage(command) : 0;
+    b.idCommand = command;
     b.fsState = TBSTATE_ENABLED;
-    b.fsStyle = button.command ? BTNS_BUTTON : BTNS_SEP;
+    b.fsStyle = command ? BTNS_BUTTON : BTNS_SEP;
     SendMessageA(tb, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&b));
   }
   return tb;
@@ -115,6 +113,21 @@ void CFrame::CreateBar() {
   }
   if (addressEntries.empty()) FillAddressDefaults();
   if (address) SendMessageA(address, CB_SETCURSEL, 0, 0);
+}
+
+void CFrame::RebuildBar(bool keepLayout) {
+  if (!rebar) return;
+  if (keepLayout) SaveBarLayout();
+  HWND focus = GetFocus();
+  if (focus && IsChild(rebar, focus)) SetFocus(list);
+  DestroyWindow(rebar);
+  rebar = toolbar = address = nullptr;
+  CreateBar();
+  // The fixed entries (special folders, drives) follow the kept ones, as
+  // when the box was first filled.
+  if (!addressEntries.empty()) FillAddressDefaults();
+  if (address) SendMessageA(address, CB_SETCURSEL, 0, 0);
+  Layout();
 }
 
 void CFrame::SaveBarLayout() {

@@ -59,6 +59,11 @@ HWND CreatePaneWindow(HWND parent, bool server, int x, int width, int height) {
 CLocalFrame* LocalFrame() { return gLocalFrame; }
 CServerFrame* ServerFrame() { return gServerFrame; }
 
+void RebuildPaneBars(bool keepLayout) {
+  if (gLocalFrame) gLocalFrame->RebuildBar(keepLayout);
+  if (gServerFrame) gServerFrame->RebuildBar(keepLayout);
+}
+
 CFrame* ActiveFrame() {
   if (gServerFrame && gApp.activePane == gServerFrame->window) return gServerFrame;
   return gLocalFrame;

@@ -32,6 +32,10 @@ bool QueryPaneCommand(int id, bool& enabled, bool& checked);
 void RefreshServerPane();
 void RefreshLocalPane();
 
+// Both panes build their bars again (new toolbar images, band titles or
+// locking).
+void RebuildPaneBars(bool keepLayout = true);
+
 // The private clipboard format "OstravineFtp" of the server pane.
 UINT ServerClipboardFormat();
 bool ClipboardOffersPaste(bool remote);
