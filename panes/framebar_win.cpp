@@ -19,7 +19,7 @@ const uint16_t kPaneButtons[] = {CMD_BACK,       CMD_FORWARD, CMD_UP,     CMD_RE
 
 BarLayout DefaultPaneLayout() {
   BarLayout layout;
-  layout.bands.push_back({kPaneToolbarId, 110, 0});
+  layout.bands.push_back({kPaneToolbarId, 270, 0});
   layout.bands.push_back({kPaneAddressId, 200, 0});
   return layout;
 }
