@@ -1,5 +1,4 @@
 #include "panes/localframe_win.h"
-#include "panes/panetransfer_win.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -12,8 +11,10 @@
 #include "app/libreg_win.h"
 #include "app/msgbox_win.h"
 #include "app/textbuf.h"
+#include "engine/transfer_win.h"
 #include "panes/panepaths.h"
 #include "panes/panes_win.h"
+#include "panes/panetransfer_win.h"
 #include "panes/serverframe_win.h"
 #include "profiles/current_win.h"
 #include "res/resource.h"
@@ -276,34 +277,22 @@ void CLocalFrame::CutOrCopy(bool cut) {
   clipboardSequence = GetClipboardSequenceNumber();
 }
 
+bool CLocalFrame::AcceptsFormat(UINT format) { return format == CF_HDROP || format == ServerClipboardFormat(); }
+
 void CLocalFrame::PasteData(HANDLE data, int effect, UINT format) {
-  if ((effect != 1 && effect != 2) || format != CF_HDROP || !data) return;
-  const SIZE_T size = GlobalSize(data);
-  auto* header = static_cast<const DROPFILES*>(GlobalLock(data));
-  if (!header) return;
-  std::string list;
-  // The list is outside input: read only within the block and stop at
-  // its double terminator.
-  if (size >= sizeof(DROPFILES) && header->pFiles >= sizeof(DROPFILES) && header->pFiles < size) {
-    const char* base = reinterpret_cast<const char*>(header) + header->pFiles;
-    const size_t bytes = size - header->pFiles;
-    if (header->fWide) {
-      std::wstring wide(reinterpret_cast<const wchar_t*>(base), bytes / sizeof(wchar_t));
-      const size_t end = wide.find(std::wstring(L"\0\0", 2));
-      if (end != std::wstring::npos) {
-        wide.resize(end + 2);
-        int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-        list.resize(static_cast<size_t>(n > 0 ? n : 0));
-        if (n > 0)
-          WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), list.data(), n, nullptr, nullptr);
-      }
-    } else {
-      std::string narrow(base, bytes);
-      const size_t end = narrow.find(std::string("\0\0", 2));
-      if (end != std::string::npos) list = narrow.substr(0, end + 2);
-    }
+  if (effect != 1 && effect != 2) return;
+  if (format == ServerClipboardFormat()) {
+    // Server items copied or cut in the server pane come down into this
+    // folder; they stay on the server.
+    CServerFrame* server = ServerFrame();
+    if (!server || !server->ClipboardPending() || !IsConnected()) return;
+    std::string folder = CurrentFolder();
+    if (folder.empty()) return;
+    StartTransfer(folder.c_str(), 0, 0, new std::vector<TransferItem>(server->pendingClipboard));
+    return;
   }
-  GlobalUnlock(data);
+  if (format != CF_HDROP) return;
+  std::string list = ReadDropFileList(data);
   if (!list.empty()) DropFiles(CF_HDROP, list.c_str(), effect);
 }
 

@@ -19,7 +19,7 @@ class CLocalFrame : public CFrame {
   void OpenSelection() override;
   void PasteData(HANDLE data, int effect, UINT format) override;
   void DropFiles(UINT format, const char* list, int effect) override;
-  bool AcceptsFormat(UINT format) override { return format == CF_HDROP; }
+  bool AcceptsFormat(UINT format) override;
   bool GetJoinDirectory(char (&buffer)[260]) override;
   int CompareNames(const char* a, const char* b) override { return lstrcmpiA(a, b); }
 

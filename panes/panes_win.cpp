@@ -1,5 +1,9 @@
 #include "panes/panes_win.h"
 
+#include <shlobj.h>
+
+#include <string>
+
 #include "app/appstate_win.h"
 #include "app/msgbox_win.h"
 #include "panes/localframe_win.h"
@@ -113,6 +117,37 @@ void PasteFromClipboard(CFrame& frame) {
   // The data stays the clipboard's; the pane reads it before closing.
   if (data || serverPending) frame.PasteData(data, effect, format);
   CloseClipboard();
+}
+
+std::string ReadDropFileList(HANDLE data) {
+  if (!data) return "";
+  const SIZE_T size = GlobalSize(data);
+  auto* header = static_cast<const DROPFILES*>(GlobalLock(data));
+  if (!header) return "";
+  std::string list;
+  // The list is outside input: read only within the block and stop at
+  // its double terminator.
+  if (size >= sizeof(DROPFILES) && header->pFiles >= sizeof(DROPFILES) && header->pFiles < size) {
+    const char* base = reinterpret_cast<const char*>(header) + header->pFiles;
+    const size_t bytes = size - header->pFiles;
+    if (header->fWide) {
+      std::wstring wide(reinterpret_cast<const wchar_t*>(base), bytes / sizeof(wchar_t));
+      const size_t end = wide.find(std::wstring(L"\0\0", 2));
+      if (end != std::wstring::npos) {
+        wide.resize(end + 2);
+        int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+        list.resize(static_cast<size_t>(n > 0 ? n : 0));
+        if (n > 0)
+          WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), list.data(), n, nullptr, nullptr);
+      }
+    } else {
+      std::string narrow(base, bytes);
+      const size_t end = narrow.find(std::string("\0\0", 2));
+      if (end != std::string::npos) list = narrow.substr(0, end + 2);
+    }
+  }
+  GlobalUnlock(data);
+  return list;
 }
 
 void ShowSystemError(DWORD code) {

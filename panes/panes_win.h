@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "engine/engine_win.h"
 
@@ -41,6 +42,9 @@ UINT ServerClipboardFormat();
 bool ClipboardOffersPaste(bool remote);
 // Command 4117: picks the format and calls the pane's PasteData.
 void PasteFromClipboard(CFrame& frame);
+// The paths of a CF_HDROP block as NUL-separated text ending in two NULs,
+// read only within the block; empty when it holds none.
+std::string ReadDropFileList(HANDLE data);
 // Shows the system's text for a Windows error code.
 void ShowSystemError(DWORD code);
 

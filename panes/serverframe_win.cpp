@@ -1,5 +1,4 @@
 #include "panes/serverframe_win.h"
-#include "panes/panetransfer_win.h"
 
 #include <windows.h>
 #include <commdlg.h>
@@ -7,17 +6,21 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <memory>
 
 #include "app/appstate_win.h"
 #include "app/libreg_win.h"
 #include "app/msgbox_win.h"
 #include "app/textbuf.h"
+#include "engine/ineterror_win.h"
 #include "engine/listdate.h"
 #include "engine/listparse.h"
 #include "engine/progressapi_win.h"
+#include "engine/transfer_win.h"
 #include "panes/localframe_win.h"
 #include "panes/panepaths.h"
 #include "panes/panes_win.h"
+#include "panes/panetransfer_win.h"
 #include "profiles/current_win.h"
 #include "res/resource.h"
 
@@ -372,6 +375,11 @@ void CServerFrame::ShowPastedListing(HANDLE data) {
 
 void CServerFrame::PasteData(HANDLE data, int effect, UINT format) {
   if (format == CF_TEXT) return ShowPastedListing(data);
+  if (format == CF_HDROP) {
+    std::string list = ReadDropFileList(data);
+    if (!list.empty()) DropFiles(CF_HDROP, list.c_str(), effect);
+    return;
+  }
   if (format != ServerClipboardFormat() || !clipboardPending_ || !IsConnected()) return;
   if (effect != 1 && effect != 2) return;
   auto* pairs = new std::vector<std::string>();
@@ -402,8 +410,27 @@ void CServerFrame::PasteData(HANDLE data, int effect, UINT format) {
   }
 }
 
-void CServerFrame::DropFiles(UINT, const char*, int) {
-  // Uploads arrive with file transfer.
+void CServerFrame::DropFiles(UINT format, const char* paths, int) {
+  // Local files dropped or pasted here go up into the current folder. A
+  // path that cannot be found stops the whole upload, reported.
+  if (format != CF_HDROP || !paths || !IsConnected() || !current[0]) return;
+  auto items = std::make_unique<std::vector<TransferItem>>();
+  for (const char* p = paths; *p; p += std::strlen(p) + 1) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(p, &data);
+    if (find == INVALID_HANDLE_VALUE) {
+      ReportInternetError(GetLastError(), "FindFirstFile", -1);
+      return;
+    }
+    FindClose(find);
+    TransferItem t = {};
+    if (!CopyTextWhole(t.source, p)) continue;
+    t.size = static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    t.fileTime = data.ftLastWriteTime;
+    t.kind = static_cast<int>(data.dwFileAttributes);
+    items->push_back(t);
+  }
+  if (!items->empty()) StartTransfer(current, 1, 0, items.release());
 }
 
 bool CServerFrame::OnCommand(int id, int notifyCode) {

@@ -526,3 +526,27 @@ TEST_F(Panes, ADownloadOntoAFullDiskIsReportedAndLeavesNothingBehind) {
   }
   EXPECT_EQ(left, 0);
 }
+
+TEST_F(Panes, PastingBetweenThePanesUploadsAndDownloads) {
+  MakeFile(localRoot_ + "\\local-copy.bin", std::string(30000, '\x7f'));
+  MakeFile(serverRoot_ + "\\server-copy.bin", std::string(40000, '\x01'));
+  ConnectQuick();
+  ASSERT_TRUE(LocalShows("local-copy.bin"));
+  ASSERT_TRUE(ServerShows("server-copy.bin"));
+
+  // Files copied in the local pane are uploaded by a paste in the server pane.
+  ASSERT_TRUE(SelectPaneItem(program_, Local(), "local-copy.bin"));
+  Command(Local(), CMD_COPY);
+  Command(Server(), CMD_PASTE);
+  EXPECT_TRUE(ServerShows("local-copy.bin"));
+  EXPECT_TRUE(ReadAll(serverRoot_ + "\\local-copy.bin") == std::string(30000, '\x7f'));
+
+  // Server items copied in the server pane are downloaded by a paste in the
+  // local pane, and stay on the server.
+  ASSERT_TRUE(SelectPaneItem(program_, Server(), "server-copy.bin"));
+  Command(Server(), CMD_COPY);
+  Command(Local(), CMD_PASTE);
+  EXPECT_TRUE(LocalShows("server-copy.bin"));
+  EXPECT_TRUE(ReadAll(localRoot_ + "\\server-copy.bin") == std::string(40000, '\x01'));
+  EXPECT_TRUE(Exists(serverRoot_ + "\\server-copy.bin"));
+}
