@@ -19,12 +19,6 @@ void LayoutValueName(uint32_t id, char (&name)[16]) {
   snprintf(name, sizeof name, "PIB%u", static_cast<unsigned>(id - kFirstCommandToolbar));
 }
 
-std::u16string Utf16(const char* text) {
-  wchar_t wide[80] = {};
-  int n = MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 80);
-  return n > 0 ? std::u16string(reinterpret_cast<const char16_t*>(wide), static_cast<size_t>(n - 1)) : u"";
-}
-
 int ImageFor(uint16_t command) {
   if (command >= kFirstToolCommand && command <= kLastToolCommand) {
     size_t index = command - kFirstToolCommand;
@@ -70,7 +64,7 @@ bool ReadStoredButtons(uint32_t id, std::vector<uint16_t>& commands) {
   RegCloseKey(key);
   if (!ok) return false;
   std::vector<std::u16string> titles;
-  for (const ExternalTool& tool : gApp.tools) titles.push_back(Utf16(tool.title));
+  for (const ExternalTool& tool : gApp.tools) titles.push_back(AnsiToUtf16(tool.title));
   for (const StoredButton& b : RebindToolButtons(stored, titles)) commands.push_back(b.command);
   return true;
 }
@@ -128,7 +122,7 @@ void SaveToolbarButtons(HWND toolbar) {
     s.command = (b.fsStyle & BTNS_SEP) ? 0 : static_cast<uint16_t>(b.idCommand);
     size_t tool = static_cast<size_t>(s.command) - kFirstToolCommand;
     if (s.command >= kFirstToolCommand && s.command <= kLastToolCommand && tool < gApp.tools.size())
-      s.toolTitle = Utf16(gApp.tools[tool].title);
+      s.toolTitle = AnsiToUtf16(gApp.tools[tool].title);
     stored.push_back(std::move(s));
   }
   std::vector<uint8_t> bytes = EncodeToolbarLayout(stored);

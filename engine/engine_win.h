@@ -172,6 +172,11 @@ void DisconnectWorker(WorkerSlot& slot);
 int SendKeepAlive(WorkerSlot& slot);
 int RunOperation(WorkerSlot& slot);
 int ListDirectory(WorkerSlot& slot);
+// A Windows file time as the portable count of 100 ns since 1601.
+uint64_t FileTimeValue(const FILETIME& ft);
+FILETIME WindowsFileTime(uint64_t value);
+// The letters of a local file's attributes as the panes show them ("RSHAC").
+void WriteAttributeLetters(DWORD attributes, char (&out)[12]);
 // Changes the worker back into the session directory.
 int ReturnToSessionDirectory(WorkerSlot& slot);
 // Moves one file in either direction (operation 4, transferfile_win.cpp).

@@ -20,8 +20,6 @@ namespace {
 constexpr UINT kStatusListing = 278;
 constexpr DWORD kReadRound = 64000;
 
-uint64_t ToFileTime(const FILETIME& ft) { return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
-
 bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
 
 void CopyToClipboard(const std::string& text) {
@@ -172,16 +170,11 @@ int ListByEnumeration(WorkerSlot& slot) {
       if (remote) FromServerName(data.cFileName, e.name);
       else CopyText(e.name, data.cFileName);
       e.size = static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
-      e.modified = ToFileTime(data.ftLastWriteTime);
+      e.modified = FileTimeValue(data.ftLastWriteTime);
       if (remote) {
         e.modified = ServerTimeToUtc(e.modified, gCurrent.record.timeZone);
       } else {
-        char* p = e.permissions;
-        if (a & FILE_ATTRIBUTE_READONLY) *p++ = 'R';
-        if (a & FILE_ATTRIBUTE_SYSTEM) *p++ = 'S';
-        if (a & FILE_ATTRIBUTE_HIDDEN) *p++ = 'H';
-        if (a & FILE_ATTRIBUTE_ARCHIVE) *p++ = 'A';
-        if (a & FILE_ATTRIBUTE_COMPRESSED) *p++ = 'C';
+        WriteAttributeLetters(a, e.permissions);
       }
       if (IsSafeEntryName(e.name)) list.push_back(e);
     }
@@ -215,4 +208,23 @@ int ListDirectory(WorkerSlot& slot) {
     if (!fallback) return 0;
   }
   return ListByEnumeration(slot);
+}
+
+uint64_t FileTimeValue(const FILETIME& ft) { return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
+
+FILETIME WindowsFileTime(uint64_t value) {
+  FILETIME ft;
+  ft.dwLowDateTime = static_cast<DWORD>(value);
+  ft.dwHighDateTime = static_cast<DWORD>(value >> 32);
+  return ft;
+}
+
+void WriteAttributeLetters(DWORD attributes, char (&out)[12]) {
+  char* p = out;
+  if (attributes & FILE_ATTRIBUTE_READONLY) *p++ = 'R';
+  if (attributes & FILE_ATTRIBUTE_SYSTEM) *p++ = 'S';
+  if (attributes & FILE_ATTRIBUTE_HIDDEN) *p++ = 'H';
+  if (attributes & FILE_ATTRIBUTE_ARCHIVE) *p++ = 'A';
+  if (attributes & FILE_ATTRIBUTE_COMPRESSED) *p++ = 'C';
+  *p = '\0';
 }

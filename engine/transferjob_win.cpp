@@ -25,13 +25,6 @@ DWORD gStartTick = 0;
 OverwriteHook gOverwriteHook = nullptr;
 bool gOnlyIfNewer = false;  // the overwrite dialog's check box, kept for the session
 
-uint64_t ToTime(const FILETIME& ft) { return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
-FILETIME ToFileTime(uint64_t t) {
-  FILETIME ft;
-  ft.dwLowDateTime = static_cast<DWORD>(t);
-  ft.dwHighDateTime = static_cast<DWORD>(t >> 32);
-  return ft;
-}
 
 int Ask(OverwriteQuestion& q) { return gOverwriteHook ? gOverwriteHook(q) : AskOverwriteDialog(q); }
 
@@ -63,7 +56,7 @@ int ListLocalFolder(const std::string& folder, std::vector<FileEntry>& out) {
                        ? (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? kAttrSymlink : kAttrDirectory)
                        : kAttrNormal;
     e.size = static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
-    e.modified = ToTime(data.ftLastWriteTime);
+    e.modified = FileTimeValue(data.ftLastWriteTime);
     out.push_back(e);
   } while (FindNextFileA(find, &data));
   FindClose(find);
@@ -240,7 +233,7 @@ void StoreSteps(EngineJob* job, const std::vector<TransferStep>& steps) {
     TransferItem item = {};
     item.kind = s.kind;
     item.size = s.size;
-    item.fileTime = ToFileTime(s.fileTime);
+    item.fileTime = WindowsFileTime(s.fileTime);
     if (!CopyTextWhole(item.source, s.source) || !CopyTextWhole(item.destination, s.destination)) {
       ReportInternetError(ERROR_FILENAME_EXCED_RANGE, "TransferName", -1);
       continue;
@@ -260,7 +253,7 @@ std::vector<SelectedItem> Selection(const EngineJob* job) {
     s.destinationName.assign(item.destination, FieldLength(item.destination));
     s.directory = (static_cast<uint32_t>(item.kind) & kAttrDirectory) != 0;
     s.size = item.size;
-    s.fileTime = ToTime(item.fileTime);
+    s.fileTime = FileTimeValue(item.fileTime);
     out.push_back(std::move(s));
   }
   return out;

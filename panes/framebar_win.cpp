@@ -132,16 +132,7 @@ void CFrame::RebuildBar(bool keepLayout) {
 
 void CFrame::SaveBarLayout() {
   if (!rebar) return;
-  BarLayout layout;
-  layout.flags = BarFlags();
-  const int count = static_cast<int>(SendMessageA(rebar, RB_GETBANDCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    REBARBANDINFOA band = {};
-    band.cbSize = sizeof band;
-    band.fMask = RBBIM_ID | RBBIM_SIZE | RBBIM_STYLE;
-    if (!SendMessageA(rebar, RB_GETBANDINFOA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&band))) continue;
-    layout.bands.push_back({band.wID, static_cast<int32_t>(band.cx), (band.fStyle & RBBS_BREAK) ? kBandNewRow : 0u});
-  }
+  BarLayout layout = ReadBarLayout(rebar, BarFlags());
   std::vector<uint8_t> bytes = EncodeBarLayout(layout);
   HKEY key = OpenCommonKey(0);
   if (!key) return;

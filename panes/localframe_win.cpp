@@ -26,20 +26,11 @@ std::string CurrentFolder() {
   return n > 0 && n < sizeof folder ? folder : "";
 }
 
-uint64_t FileTimeValue(const FILETIME& ft) { return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
-
 void FillFromFind(FileEntry& e, const WIN32_FIND_DATAA& data) {
-  const DWORD a = data.dwFileAttributes;
-  e.attributes = a;
+  e.attributes = data.dwFileAttributes;
   e.size = static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
   e.modified = FileTimeValue(data.ftLastWriteTime);
-  char* p = e.permissions;
-  if (a & FILE_ATTRIBUTE_READONLY) *p++ = 'R';
-  if (a & FILE_ATTRIBUTE_SYSTEM) *p++ = 'S';
-  if (a & FILE_ATTRIBUTE_HIDDEN) *p++ = 'H';
-  if (a & FILE_ATTRIBUTE_ARCHIVE) *p++ = 'A';
-  if (a & FILE_ATTRIBUTE_COMPRESSED) *p++ = 'C';
-  *p = '\0';
+  WriteAttributeLetters(data.dwFileAttributes, e.permissions);
 }
 
 // The mask the filter box put in force (applied on Enter, not while typing).

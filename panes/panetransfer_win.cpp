@@ -29,8 +29,7 @@ void TransferSelection(const CFrame& from, bool upload) {
     TransferItem t = {};
     if (!CopyTextWhole(t.source, source)) continue;
     t.size = e.size;
-    t.fileTime.dwLowDateTime = static_cast<DWORD>(e.modified);
-    t.fileTime.dwHighDateTime = static_cast<DWORD>(e.modified >> 32);
+    t.fileTime = WindowsFileTime(e.modified);
     t.kind = static_cast<int>(e.attributes);
     items->push_back(t);
   }

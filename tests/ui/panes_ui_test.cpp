@@ -15,28 +15,12 @@
 #include "profiles/profilestore_win.h"
 #include "res/resource.h"
 #include "support/pane_driver_win.h"
+#include "support/files_win.h"
 #include "support/peers_win.h"
 #include "support/program_driver_win.h"
 #include "support/registry_fixture_win.h"
 
 namespace {
-void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string child = path + "\\" + name;
-      SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-      else DeleteFileA(child.c_str());
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(path.c_str());
-}
-
 void MakeFile(const std::string& path, const std::string& text = "data") {
   std::ofstream out(path, std::ios::binary);
   out << text;

@@ -19,6 +19,7 @@
 #include "engine/transferrules.h"
 #include "profiles/current_win.h"
 #include "support/inetcache_win.h"
+#include "support/files_win.h"
 #include "support/peers_win.h"
 #include "support/registry_fixture_win.h"
 
@@ -91,25 +92,6 @@ std::vector<std::string> Tree(const std::string& folder) {
   std::vector<std::string> out;
   Collect(folder, "", out);
   return out;
-}
-
-void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      std::string path = folder + "\\" + name;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-      else {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-      }
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(folder.c_str());
 }
 
 TransferItem Selected(const std::string& path, bool folder, int64_t size = 0, FILETIME time = {}) {
