@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/cmdline.h"
-#include "app/tools_win.h"
+#include "base/tools_win.h"
 
 constexpr const char kAppTitle[] = "Vorto";
 constexpr const char kResourceLibrary[] = "vortores.dll";

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/libreg_win.h"
+#include "base/libreg_win.h"
 
 void FillHistory(HWND comboEx, const char* format) {
   HKEY key = OpenCommonKey(kKeyStartupRead);

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/barlayout.h"
+#include "base/barlayout.h"
 
 void CreateBars(HWND parent);
 void DestroyBars();

@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "app/appstate_win.h"
-#include "app/barlayout.h"
+#include "base/barlayout.h"
 #include "app/bars_win.h"
-#include "app/commandbuttons.h"
-#include "app/help_win.h"
-#include "app/msgbox_win.h"
-#include "app/toolbarimages_win.h"
+#include "base/commandbuttons.h"
+#include "base/help_win.h"
+#include "base/msgbox_win.h"
+#include "base/toolbarimages_win.h"
 #include "res/resource.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "app/cmdline.h"
 
-#include "app/textbuf.h"
+#include "base/textbuf.h"
 
 std::string_view SkipProgramName(std::string_view text) {
   size_t i = 0;

@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "app/appstate_win.h"
-#include "app/commandbuttons.h"
+#include "base/commandbuttons.h"
 #include "app/mainframe_win.h"
-#include "app/libreg_win.h"
-#include "app/msgbox_win.h"
-#include "app/textbuf.h"
-#include "app/toolbarimages_win.h"
+#include "base/libreg_win.h"
+#include "base/msgbox_win.h"
+#include "base/textbuf.h"
+#include "base/toolbarimages_win.h"
 #include "app/toolbarlayout.h"
 #include "res/resource.h"
 

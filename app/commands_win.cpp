@@ -5,12 +5,12 @@
 #include <shellapi.h>
 
 #include "app/appstate_win.h"
-#include "app/help_win.h"
+#include "base/help_win.h"
 #include "app/bars_win.h"
 #include "app/barsettings_win.h"
 #include "app/filterbox_win.h"
 #include "app/mainframe_win.h"
-#include "app/msgbox_win.h"
+#include "base/msgbox_win.h"
 #include "app/statusbar_win.h"
 #include "engine/engine_win.h"
 #include "engine/progress_win.h"

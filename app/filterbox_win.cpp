@@ -5,7 +5,7 @@
 #include "app/appstate_win.h"
 #include "app/barhistory_win.h"
 #include "app/bars_win.h"
-#include "app/textbuf.h"
+#include "base/textbuf.h"
 #include "res/resource.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "app/appstate_win.h"
-#include "app/libreg_win.h"
+#include "base/libreg_win.h"
 #include "res/resource.h"
 
 namespace {

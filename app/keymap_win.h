@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/tools_win.h"
+#include "base/tools_win.h"
 
 // Reads the shortcut list: "Accel" when it holds whole 6-byte entries,
 // else the resource library's table; then the tool shortcuts by title.

@@ -6,7 +6,7 @@
 #include "app/appstate_win.h"
 #include "app/keymap_win.h"
 #include "app/mainframe_win.h"
-#include "app/msgbox_win.h"
+#include "base/msgbox_win.h"
 #include "app/statusbar_win.h"
 #include "profiles/current_win.h"
 #include "profiles/profilestore_win.h"

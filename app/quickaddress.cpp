@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/textbuf.h"
+#include "base/textbuf.h"
 
 bool ParseQuickAddress(std::string_view text, QuickAddress& out) {
   out = QuickAddress{};

@@ -4,9 +4,9 @@
 
 #include "app/appstate_win.h"
 #include "app/barhistory_win.h"
-#include "app/libreg_win.h"
+#include "base/libreg_win.h"
 #include "app/quickconnect_win.h"
-#include "app/textbuf.h"
+#include "base/textbuf.h"
 #include "res/resource.h"
 
 namespace {

@@ -1,10 +1,10 @@
 #include "app/quickconnect_win.h"
 
 #include "app/appstate_win.h"
-#include "app/libreg_win.h"
+#include "base/libreg_win.h"
 #include "app/mainframe_win.h"
 #include "app/quickaddress.h"
-#include "app/textbuf.h"
+#include "base/textbuf.h"
 #include "profiles/current_win.h"
 
 bool QuickConnectWithFields(const char* address, QuickConnectFields& fields) {

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "app/appstate_win.h"
-#include "app/msgbox_win.h"
+#include "base/msgbox_win.h"
 #include "app/statuslayout.h"
-#include "app/textbuf.h"
+#include "base/textbuf.h"
 #include "res/resource.h"
 
 namespace {

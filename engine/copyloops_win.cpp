@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "app/appstate_win.h"
-#include "app/msgbox_win.h"
-#include "app/textbuf.h"
+#include "base/msgbox_win.h"
+#include "base/textbuf.h"
 #include "engine/engine_win.h"
 #include "engine/ineterror_win.h"
 #include "engine/progressapi_win.h"

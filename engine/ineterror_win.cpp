@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/appstate_win.h"
-#include "app/msgbox_win.h"
+#include "base/msgbox_win.h"
 #include "engine/progress_win.h"
 #include "engine/progressapi_win.h"
 #include "engine/progresstext.h"

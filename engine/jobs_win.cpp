@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/appstate_win.h"
-#include "app/libreg_win.h"
-#include "app/textbuf.h"
+#include "base/libreg_win.h"
+#include "base/textbuf.h"
 #include "engine/engine_win.h"
 #include "engine/progressapi_win.h"
 #include "profiles/current_win.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/appstate_win.h"
-#include "app/textbuf.h"
+#include "base/textbuf.h"
 #include "engine/engine_win.h"
 #include "engine/ineterror_win.h"
 #include "engine/listdate.h"

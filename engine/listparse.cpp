@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "app/textbuf.h"
+#include "base/textbuf.h"
 
 namespace {
 

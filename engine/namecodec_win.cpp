@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <mlang.h>
 
-#include "app/textbuf.h"
+#include "base/textbuf.h"
 #include "engine/engine_win.h"
 #include "profiles/current_win.h"
 

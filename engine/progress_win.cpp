@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/appstate_win.h"
-#include "app/libreg_win.h"
-#include "app/msgbox_win.h"
+#include "base/libreg_win.h"
+#include "base/msgbox_win.h"
 #include "app/statusbar_win.h"
 #include "engine/progressapi_win.h"
 #include "res/resource.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/appstate_win.h"
-#include "app/msgbox_win.h"
+#include "base/msgbox_win.h"
 #include "engine/progress_win.h"
 #include "engine/progresstext.h"
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/appstate_win.h"
-#include "app/libreg_win.h"
-#include "app/msgbox_win.h"
+#include "base/libreg_win.h"
+#include "base/msgbox_win.h"
 #include "engine/progress_win.h"
 #include "engine/progresstext.h"
 #include "res/resource.h"

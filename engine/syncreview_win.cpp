@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "app/appstate_win.h"
-#include "app/help_win.h"
-#include "app/libreg_win.h"
-#include "app/msgbox_win.h"
+#include "base/help_win.h"
+#include "base/libreg_win.h"
+#include "base/msgbox_win.h"
 #include "engine/syncreview_win.h"
 #include "engine/transferrules.h"
 #include "res/resource.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "app/appstate_win.h"
-#include "app/textbuf.h"
+#include "base/textbuf.h"
 #include "engine/engine_win.h"
 #include "engine/ineterror_win.h"
 #include "engine/progressapi_win.h"

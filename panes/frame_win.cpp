@@ -9,12 +9,12 @@
 #include <cstring>
 
 #include "app/appstate_win.h"
-#include "app/barlayout.h"
-#include "app/libreg_win.h"
+#include "base/barlayout.h"
+#include "base/libreg_win.h"
 #include "app/mainframe_win.h"
-#include "app/msgbox_win.h"
+#include "base/msgbox_win.h"
 #include "app/statusbar_win.h"
-#include "app/textbuf.h"
+#include "base/textbuf.h"
 #include "panes/panes_win.h"
 #include "res/resource.h"
 

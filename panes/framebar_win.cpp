@@ -3,11 +3,11 @@
 #include <cstring>
 
 #include "app/appstate_win.h"
-#include "app/barlayout.h"
+#include "base/barlayout.h"
 #include "app/bars_win.h"
-#include "app/commandbuttons.h"
-#include "app/toolbarimages_win.h"
-#include "app/libreg_win.h"
+#include "base/commandbuttons.h"
+#include "base/toolbarimages_win.h"
+#include "base/libreg_win.h"
 #include "panes/frame_win.h"
 #include "res/resource.h"
 

@@ -9,10 +9,10 @@
 #include <cstring>
 
 #include "app/appstate_win.h"
-#include "app/libreg_win.h"
-#include "app/msgbox_win.h"
+#include "base/libreg_win.h"
+#include "base/msgbox_win.h"
 #include "app/statusbar_win.h"
-#include "app/textbuf.h"
+#include "base/textbuf.h"
 #include "profiles/current_win.h"
 #include "panes/frame_win.h"
 #include "panes/panes_win.h"

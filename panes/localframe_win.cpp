@@ -8,9 +8,9 @@
 #include <cstring>
 
 #include "app/appstate_win.h"
-#include "app/libreg_win.h"
-#include "app/msgbox_win.h"
-#include "app/textbuf.h"
+#include "base/libreg_win.h"
+#include "base/msgbox_win.h"
+#include "base/textbuf.h"
 #include "engine/transfer_win.h"
 #include "panes/panepaths.h"
 #include "panes/panes_win.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/appstate_win.h"
-#include "app/msgbox_win.h"
+#include "base/msgbox_win.h"
 #include "panes/localframe_win.h"
 #include "panes/serverframe_win.h"
 #include "res/resource.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/textbuf.h"
+#include "base/textbuf.h"
 #include "engine/engine_win.h"
 #include "engine/transfer_win.h"
 #include "panes/frame_win.h"

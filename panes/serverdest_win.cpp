@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "app/appstate_win.h"
-#include "app/msgbox_win.h"
-#include "app/textbuf.h"
+#include "base/msgbox_win.h"
+#include "base/textbuf.h"
 #include "panes/panepaths.h"
 #include "panes/serverframe_win.h"
 #include "res/resource.h"

@@ -9,9 +9,9 @@
 #include <memory>
 
 #include "app/appstate_win.h"
-#include "app/libreg_win.h"
-#include "app/msgbox_win.h"
-#include "app/textbuf.h"
+#include "base/libreg_win.h"
+#include "base/msgbox_win.h"
+#include "base/textbuf.h"
 #include "engine/ineterror_win.h"
 #include "engine/listdate.h"
 #include "engine/listparse.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "app/appstate_win.h"
-#include "app/textbuf.h"
+#include "base/textbuf.h"
 #include "panes/permbits.h"
 #include "panes/serverframe_win.h"
 #include "res/resource.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "app/appstate_win.h"
-#include "app/textbuf.h"
+#include "base/textbuf.h"
 #include "profiles/current_win.h"
 #include "profiles/profilestore_win.h"
 #include "res/resource.h"

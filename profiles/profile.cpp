@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/textbuf.h"
+#include "base/textbuf.h"
 
 void SetDefaultProfile(ServerProfile& p) {
   std::memset(&p, 0, sizeof p);

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "app/libreg_win.h"
-#include "app/msgbox_win.h"
+#include "base/libreg_win.h"
+#include "base/msgbox_win.h"
 #include "profiles/password_win.h"
 #include "res/resource.h"
 

@@ -4,7 +4,7 @@
 // After windows.h: RtlGenRandom, the system's generator in advapi32.
 #include <ntsecapi.h>
 
-#include "app/libreg_win.h"
+#include "base/libreg_win.h"
 
 namespace vorto::ssh {
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "app/appstate_win.h"
-#include "app/textbuf.h"
+#include "base/textbuf.h"
 #include "engine/engine_win.h"
 #include "engine/progressapi_win.h"
 #include "engine/transfer_win.h"

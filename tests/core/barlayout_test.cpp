@@ -1,4 +1,4 @@
-#include "app/barlayout.h"
+#include "base/barlayout.h"
 
 #include <gtest/gtest.h>
 

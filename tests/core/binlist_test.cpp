@@ -1,4 +1,4 @@
-#include "app/binlist.h"
+#include "base/binlist.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/commandbuttons.h"
+#include "base/commandbuttons.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/windowinfo.h"
+#include "base/windowinfo.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/barlayout.h"
+#include "base/barlayout.h"
 #include "app/toolbarlayout.h"
 #include "res/resource.h"
 #include "support/program_fixture_win.h"

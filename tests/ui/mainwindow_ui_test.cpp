@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/libreg_win.h"
-#include "app/windowinfo.h"
+#include "base/libreg_win.h"
+#include "base/windowinfo.h"
 #include "profiles/profilestore_win.h"
 #include "res/resource.h"
 #include "support/peers_win.h"

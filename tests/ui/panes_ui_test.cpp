@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/libreg_win.h"
+#include "base/libreg_win.h"
 #include "profiles/profilestore_win.h"
 #include "res/resource.h"
 #include "support/pane_driver_win.h"

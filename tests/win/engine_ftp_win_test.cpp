@@ -15,7 +15,7 @@
 #include "engine/progress_win.h"
 #include "engine/progressapi_win.h"
 #include "res/resource.h"
-#include "app/textbuf.h"
+#include "base/textbuf.h"
 #include "profiles/current_win.h"
 #include "support/peers_win.h"
 #include "support/registry_fixture_win.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/libreg_win.h"
+#include "base/libreg_win.h"
 #include "profiles/current_win.h"
 #include "profiles/password_win.h"
 #include "profiles/profilestore_win.h"

@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "app/appstate_win.h"
-#include "app/binlist.h"
+#include "base/binlist.h"
 #include "app/keymap_win.h"
-#include "app/libreg_win.h"
-#include "app/tools_win.h"
+#include "base/libreg_win.h"
+#include "base/tools_win.h"
 #include "profiles/profilestore_win.h"
 #include "res/resource.h"
 #include "support/registry_fixture_win.h"

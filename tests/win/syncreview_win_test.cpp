@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/appstate_win.h"
-#include "app/libreg_win.h"
-#include "app/textbuf.h"
+#include "base/libreg_win.h"
+#include "base/textbuf.h"
 #include "engine/syncreview_win.h"
 #include "res/resource.h"
 #include "support/registry_fixture_win.h"

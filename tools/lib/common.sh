@@ -7,7 +7,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 # Debian packages the build and the tests need.
 VORTO_PACKAGES=(cmake ninja-build g++ libgtest-dev googletest clang libclang-rt-14-dev curl
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine64 wine xvfb xauth x11-utils imagemagick
+  wine64 wine xvfb xauth x11-utils xdotool imagemagick
   python3-pyftpdlib vsftpd openssh-server openssh-client python3-cryptography)
 
 install_packages() {

@@ -2,8 +2,8 @@
 // and whether each starts a new row. Little-endian 32-bit words: tag,
 // count, flags, reserved, then four words per band (id, width, style,
 // reserved).
-#ifndef VORTO_APP_BARLAYOUT_H
-#define VORTO_APP_BARLAYOUT_H
+#ifndef VORTO_BASE_BARLAYOUT_H
+#define VORTO_BASE_BARLAYOUT_H
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The external tool list ("Tools") and the tool shortcut list ("PIKT") as
 // the program keeps them in memory, with their registry round trips.
-#ifndef VORTO_APP_TOOLS_WIN_H
-#define VORTO_APP_TOOLS_WIN_H
+#ifndef VORTO_BASE_TOOLS_WIN_H
+#define VORTO_BASE_TOOLS_WIN_H
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "app/windowinfo.h"
+#include "base/windowinfo.h"
 
 static int32_t ReadI32(const uint8_t* p) {
   return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |

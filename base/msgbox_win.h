@@ -1,7 +1,7 @@
 // Message boxes of the program: the program's title as caption, and the
 // main window's last active popup as owner while it is visible.
-#ifndef VORTO_APP_MSGBOX_WIN_H
-#define VORTO_APP_MSGBOX_WIN_H
+#ifndef VORTO_BASE_MSGBOX_WIN_H
+#define VORTO_BASE_MSGBOX_WIN_H
 
 #include <windows.h>
 

@@ -2,8 +2,8 @@
 // hot, disabled) at 16 or 24 pixels and one of three colour levels, chosen
 // by "LargeToolbar" and "ColorToolbar". Indexes 0..19 are the program's
 // glyphs; the external tools' icons follow from index 20.
-#ifndef VORTO_APP_TOOLBARIMAGES_WIN_H
-#define VORTO_APP_TOOLBARIMAGES_WIN_H
+#ifndef VORTO_BASE_TOOLBARIMAGES_WIN_H
+#define VORTO_BASE_TOOLBARIMAGES_WIN_H
 
 #include <windows.h>
 #include <commctrl.h>

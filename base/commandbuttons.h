@@ -2,8 +2,8 @@
 // and the buttons a toolbar starts with. Image indexes 0..19 are the
 // program's own glyphs; external tools use their icon slot + 20, or 18
 // when they have no icon.
-#ifndef VORTO_APP_COMMANDBUTTONS_H
-#define VORTO_APP_COMMANDBUTTONS_H
+#ifndef VORTO_BASE_COMMANDBUTTONS_H
+#define VORTO_BASE_COMMANDBUTTONS_H
 
 #include <cstdint>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "app/barlayout.h"
+#include "base/barlayout.h"
 
 namespace {
 uint32_t Word(const uint8_t* p) {

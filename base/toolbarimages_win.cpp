@@ -1,10 +1,10 @@
-#include "app/toolbarimages_win.h"
+#include "base/toolbarimages_win.h"
 
 #include <shellapi.h>
 
 #include "app/appstate_win.h"
-#include "app/commandbuttons.h"
-#include "app/libreg_win.h"
+#include "base/commandbuttons.h"
+#include "base/libreg_win.h"
 #include "res/resource.h"
 
 namespace {

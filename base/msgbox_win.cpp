@@ -1,4 +1,4 @@
-#include "app/msgbox_win.h"
+#include "base/msgbox_win.h"
 
 #include <cstdio>
 

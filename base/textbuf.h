@@ -1,8 +1,8 @@
 // Bounded text helpers for the fixed-size buffers the program keeps
 // (260-byte paths, 80-byte fields). Every copy into such a buffer goes
 // through here so that nothing is ever written past its end.
-#ifndef VORTO_APP_TEXTBUF_H
-#define VORTO_APP_TEXTBUF_H
+#ifndef VORTO_BASE_TEXTBUF_H
+#define VORTO_BASE_TEXTBUF_H
 
 #include <cstddef>
 #include <string_view>

@@ -1,10 +1,10 @@
-#include "app/libreg_win.h"
+#include "base/libreg_win.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "app/textbuf.h"
+#include "base/textbuf.h"
 
 namespace {
 constexpr const char kAppKeyPrefix[] = "Software\\Ostravine\\";

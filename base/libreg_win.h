@@ -1,8 +1,8 @@
 // The settings store: every persistent setting lives under
 // HKEY_CURRENT_USER\Software\Ostravine\Vorto. Keys are opened per use and
 // closed at once; a missing key or value means the default.
-#ifndef VORTO_APP_LIBREG_WIN_H
-#define VORTO_APP_LIBREG_WIN_H
+#ifndef VORTO_BASE_LIBREG_WIN_H
+#define VORTO_BASE_LIBREG_WIN_H
 
 #include <windows.h>
 

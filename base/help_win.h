@@ -1,7 +1,7 @@
 // Help through HTML Help: the library is located through the registry and
 // loaded on first use; when it cannot be had, help stays silent.
-#ifndef VORTO_APP_HELP_WIN_H
-#define VORTO_APP_HELP_WIN_H
+#ifndef VORTO_BASE_HELP_WIN_H
+#define VORTO_BASE_HELP_WIN_H
 
 #include <windows.h>
 

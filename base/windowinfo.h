@@ -1,7 +1,7 @@
 // Stored placement of the main window ("WindowInfo"): six little-endian
 // 32-bit integers. A value of any other size is ignored.
-#ifndef VORTO_APP_WINDOWINFO_H
-#define VORTO_APP_WINDOWINFO_H
+#ifndef VORTO_BASE_WINDOWINFO_H
+#define VORTO_BASE_WINDOWINFO_H
 
 #include <array>
 #include <cstddef>

@@ -1,10 +1,10 @@
-#include "app/tools_win.h"
+#include "base/tools_win.h"
 
 #include <cstring>
 
-#include "app/binlist.h"
-#include "app/libreg_win.h"
-#include "app/textbuf.h"
+#include "base/binlist.h"
+#include "base/libreg_win.h"
+#include "base/textbuf.h"
 
 namespace {
 // Stored text longer than a field is cut to the field: a tool title or

@@ -3,8 +3,8 @@
 // Layout: 32-bit version tag, 32-bit entry count, entries back to back.
 // Strings are a 32-bit count of UTF-16 code units and the units, with no
 // terminating zero. All integers are little-endian.
-#ifndef VORTO_APP_BINLIST_H
-#define VORTO_APP_BINLIST_H
+#ifndef VORTO_BASE_BINLIST_H
+#define VORTO_BASE_BINLIST_H
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "app/help_win.h"
+#include "base/help_win.h"
 
 #include "app/appstate_win.h"
 
