@@ -1,6 +1,8 @@
-// Process-wide state owned by the main window: the internet session, the
-// resource library, the windows and the command line. Touched only on the
-// user-interface thread.
+// State only the main window and its bars touch: its child windows, the
+// splitter, the accelerator tables, the tools and the command line.
+// Touched only on the user-interface thread. What the lower layers share
+// lives with its owner (base/program_win, base/useroptions, the panes, the
+// engine).
 #ifndef VORTO_APP_APPSTATE_WIN_H
 #define VORTO_APP_APPSTATE_WIN_H
 
@@ -11,21 +13,11 @@
 #include <vector>
 
 #include "app/cmdline.h"
+#include "base/program_win.h"
 #include "base/tools_win.h"
+#include "base/useroptions.h"
 
-constexpr const char kAppTitle[] = "Vorto";
-constexpr const char kResourceLibrary[] = "vortores.dll";
 constexpr const char kMainClass[] = "VortoMainFrame";
-constexpr const char kLocalPaneClass[] = "VortoLocalFrame";
-constexpr const char kServerPaneClass[] = "VortoServerFrame";
-
-// Private messages of the main window.
-constexpr UINT WM_JOB_DONE = WM_USER + 256;
-constexpr UINT WM_SETTINGS_CHANGED = WM_USER + 274;
-constexpr UINT WM_CONNECTION_LOST = WM_USER + 275;
-constexpr UINT WM_CONNECTION_COUNT = WM_USER + 276;
-constexpr UINT WM_LOGIN_REFUSED = WM_USER + 277;
-constexpr UINT WM_SECURE_INDICATOR = WM_USER + 279;
 
 // Timers of the main window.
 constexpr UINT_PTR kTimerFirstShow = 1;
@@ -33,27 +25,9 @@ constexpr UINT_PTR kTimerEditorWatch = 10;
 constexpr UINT_PTR kTimerCloseDeadline = 11;
 
 struct AppState {
-  HINSTANCE instance = nullptr;
-  HINTERNET internet = nullptr;
-  HINSTANCE resources = nullptr;
-  char helpPath[MAX_PATH] = {};
-  char tempDir[MAX_PATH] = {};
-  DWORD commonControlsVersion = 0x00040000;
-  HWND mainWindow = nullptr;
-  HWND localPane = nullptr;
-  HWND serverPane = nullptr;
-  HWND activePane = nullptr;
   HWND statusBar = nullptr;
   HWND rebar = nullptr;
   HWND progressWindow = nullptr;
-  HIMAGELIST toolbarImages = nullptr;  // command and tools toolbars: normal, hot, disabled
-  HIMAGELIST hotToolbarImages = nullptr;
-  HIMAGELIST disabledToolbarImages = nullptr;
-  HIMAGELIST statusImages = nullptr;  // rows of the progress window: 1 error, 2 busy, 3 closed, 4 idle
-  HIMAGELIST smallSystemImages = nullptr;
-  HIMAGELIST largeSystemImages = nullptr;
-  int folderIcon = 0;
-  int fileIcon = 0;
   int splitter = 0;
   HACCEL fullAccelerators = nullptr;
   HACCEL reducedAccelerators = nullptr;
@@ -62,23 +36,12 @@ struct AppState {
   std::vector<ExternalTool> tools;
   CommandLine commandLine;
 
-  // Pane filters and progress window option read at start.
-  bool hideSystemLocal = false;
-  bool hideHiddenLocal = false;
-  bool hideHiddenServer = false;
-  char paneFilter[260] = {};  // file name mask of the filter box; empty shows all
-  bool autoShowProgress = true;
-
   // Program-wide toggles.
-  int transferMode = 0;
-  bool syncBrowsing = false;
   bool barsShown = true;
   bool statusBarShown = true;
 
-  // Engine-facing counters, changed on this thread only.
-  int runningJobs = 0;
+  // Counters shown in the status bar.
   int openConnections = 0;
-  int selectedItems = 0;  // in the active pane
   bool closing = false;
 };
 

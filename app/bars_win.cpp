@@ -35,7 +35,7 @@ HWND CreateToolsBar(HWND rebar) {
                             WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NODIVIDER |
                                 CCS_NOPARENTALIGN,
                             0, 0, 0, 0, rebar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLS_BAND)),
-                            gApp.instance, nullptr);
+                            ProgramInstance(), nullptr);
   if (!tb) return nullptr;
   SendMessageA(tb, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   AttachToolbarImages(tb);
@@ -120,7 +120,7 @@ void RemoveBandAt(HWND rebar, int index) {
   SendMessageA(rebar, RB_DELETEBAND, static_cast<WPARAM>(index), 0);
   if (band.hwndChild) {
     HWND focus = GetFocus();
-    if (focus && (focus == band.hwndChild || IsChild(band.hwndChild, focus))) SetFocus(gApp.mainWindow);
+    if (focus && (focus == band.hwndChild || IsChild(band.hwndChild, focus))) SetFocus(MainWindow());
     DestroyWindow(band.hwndChild);
   }
   if (band.wID == IDC_QUICK_BAND) ForgetQuickBar();
@@ -145,20 +145,6 @@ HWND BandChild(uint32_t id) {
 }
 }  // namespace
 
-BarLayout ReadBarLayout(HWND rebar, uint32_t flags) {
-  BarLayout layout;
-  layout.flags = flags;
-  int count = static_cast<int>(SendMessageA(rebar, RB_GETBANDCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    REBARBANDINFOA band = {};
-    band.cbSize = sizeof band;
-    band.fMask = RBBIM_ID | RBBIM_SIZE | RBBIM_STYLE;
-    if (!SendMessageA(rebar, RB_GETBANDINFOA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&band))) continue;
-    layout.bands.push_back({band.wID, static_cast<int32_t>(band.cx), (band.fStyle & RBBS_BREAK) ? kBandNewRow : 0u});
-  }
-  return layout;
-}
-
 void SaveBarLayout() {
   if (!gApp.rebar) return;
   std::vector<uint8_t> bytes = EncodeBarLayout(CurrentLayout(gApp.rebar));
@@ -174,7 +160,7 @@ void CreateBars(HWND parent) {
                                WS_CHILD | WS_BORDER | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT |
                                    RBS_BANDBORDERS | RBS_DBLCLKTOGGLE | CCS_NODIVIDER,
                                0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_REBAR)),
-                               gApp.instance, nullptr);
+                               ProgramInstance(), nullptr);
   if (!gApp.rebar) return;
   BarLayout layout = DefaultMainBarLayout();
   HKEY key = OpenCommonKey(kKeyStartupRead);
@@ -204,9 +190,9 @@ void DestroyBars() {
 }
 
 void RebuildBars() {
-  if (!gApp.mainWindow || !gApp.rebar) return;
+  if (!MainWindow() || !gApp.rebar) return;
   DestroyBars();
-  CreateBars(gApp.mainWindow);
+  CreateBars(MainWindow());
   LayoutMainWindow();
 }
 
@@ -252,9 +238,9 @@ void ReloadToolbarImages() {
   bool shown = gApp.rebar != nullptr;
   if (shown) DestroyBars();
   ToolbarImageOptions options = ReadToolbarImageOptions();
-  if (!CreateToolbarImages(options)) CreateToolbarImages({false, 2});
+  if (!CreateToolbarImages(options, gApp.tools)) CreateToolbarImages({false, 2}, gApp.tools);
   RebuildPaneBars();
-  if (shown && gApp.mainWindow) CreateBars(gApp.mainWindow);
+  if (shown && MainWindow()) CreateBars(MainWindow());
   LayoutMainWindow();
 }
 
@@ -349,7 +335,7 @@ void ResetBars() {
   }
   DeleteStoredToolbars();
   RebuildPaneBars(false);
-  if (shown && gApp.mainWindow) CreateBars(gApp.mainWindow);
+  if (shown && MainWindow()) CreateBars(MainWindow());
   LayoutMainWindow();
 }
 

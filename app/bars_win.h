@@ -8,14 +8,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "base/barlayout.h"
+#include "base/barlayout_win.h"
 
 void CreateBars(HWND parent);
 void DestroyBars();
 void RebuildBars();
 void SaveBarLayout();
-// The bands of any bar (the main one or a pane's) in display order.
-BarLayout ReadBarLayout(HWND rebar, uint32_t flags);
 // Shows or hides band `id` (274 tools, 275 filter, 276 quick connect).
 void ToggleBand(uint32_t id);
 bool BandShown(uint32_t id);

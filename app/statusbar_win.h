@@ -12,7 +12,6 @@ void DestroyStatusBar();
 void LayoutStatusBar();
 void ShowConnectionCount(int count);
 void ShowSecureIndicator(bool secure);
-void ShowSelectedCount(int count);
 // The elapsed time of the last timed action, three significant digits.
 void ShowElapsedTime(DWORD milliseconds);
 void ShowActionText(const char* text);

@@ -1,6 +1,7 @@
 #include "base/help_win.h"
 
-#include "app/appstate_win.h"
+#include <cstring>
+
 
 namespace {
 using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
@@ -9,6 +10,7 @@ constexpr UINT kHelpContext = 15;
 HMODULE gHelpLibrary = nullptr;
 HtmlHelpFn gHtmlHelp = nullptr;
 bool gHelpUnavailable = false;
+char gHelpFile[MAX_PATH] = {};
 
 HMODULE LoadHelpLibrary() {
   HKEY key;
@@ -48,7 +50,7 @@ bool EnsureHelp() {
 
 void ShowHelpTopic(DWORD topic) {
   if (!EnsureHelp()) return;
-  gHtmlHelp(GetDesktopWindow(), gApp.helpPath, kHelpContext, topic);
+  gHtmlHelp(GetDesktopWindow(), gHelpFile, kHelpContext, topic);
 }
 
 void ShowDialogContextHelp(HWND dialog, const HELPINFO* info, const DWORD* table) {
@@ -69,4 +71,12 @@ void UnloadHelp() {
   if (gHelpLibrary) FreeLibrary(gHelpLibrary);
   gHelpLibrary = nullptr;
   gHtmlHelp = nullptr;
+}
+
+void SetHelpFile(const char* path) {
+  if (!path || std::strlen(path) >= sizeof gHelpFile) {
+    gHelpFile[0] = '\0';
+    return;
+  }
+  std::strcpy(gHelpFile, path);
 }

@@ -10,5 +10,7 @@ void ShowHelpTopic(DWORD topic);
 // ends with a zero control id.
 void ShowDialogContextHelp(HWND dialog, const HELPINFO* info, const DWORD* table);
 void UnloadHelp();
+// The help file the topics are shown from (the program folder's Vorto.chm).
+void SetHelpFile(const char* path);
 
 #endif

@@ -2,12 +2,17 @@
 
 #include <shellapi.h>
 
-#include "app/appstate_win.h"
 #include "base/commandbuttons.h"
 #include "base/libreg_win.h"
+#include "base/program_win.h"
 #include "res/resource.h"
 
 namespace {
+// Normal, hot and disabled images; they outlive every toolbar that shows them.
+HIMAGELIST gNormal = nullptr;
+HIMAGELIST gHot = nullptr;
+HIMAGELIST gDisabled = nullptr;
+
 UINT ColorFlag(int level) {
   switch (level) {
     case 0: return ILC_COLOR4;
@@ -25,7 +30,7 @@ HIMAGELIST LoadStrip(const ToolbarImageOptions& options, int state) {
   int size = options.large ? 24 : 16;
   HIMAGELIST list = ImageList_Create(size, size, ILC_MASK | ColorFlag(options.colorLevel), kBuiltInImageCount, 8);
   if (!list) return nullptr;
-  auto bitmap = static_cast<HBITMAP>(LoadImageA(gApp.resources, MAKEINTRESOURCEA(StripId(options, state)), IMAGE_BITMAP,
+  auto bitmap = static_cast<HBITMAP>(LoadImageA(ResourceLibrary(), MAKEINTRESOURCEA(StripId(options, state)), IMAGE_BITMAP,
                                                 0, 0, LR_CREATEDIBSECTION));
   if (bitmap) {
     ImageList_AddMasked(list, bitmap, RGB(255, 0, 255));
@@ -41,8 +46,8 @@ HIMAGELIST LoadStrip(const ToolbarImageOptions& options, int state) {
 // The tools' icons take the slots after the glyphs, in slot order; a tool
 // whose icon cannot be read shows the generic tool glyph, so the slots of
 // the tools after it stay where the tools bar expects them.
-void AddToolIcons(HIMAGELIST list, bool large) {
-  for (const ExternalTool& tool : gApp.tools) {
+void AddToolIcons(HIMAGELIST list, bool large, const std::vector<ExternalTool>& tools) {
+  for (const ExternalTool& tool : tools) {
     if (tool.iconSlot < 0) continue;
     HICON icon = nullptr;
     if (large) ExtractIconExA(tool.iconFile, tool.iconIndex, &icon, nullptr, 1);
@@ -91,29 +96,33 @@ void WriteToolbarImageOptions(const ToolbarImageOptions& options) {
 }
 
 void DestroyToolbarImages() {
-  for (HIMAGELIST* list : {&gApp.toolbarImages, &gApp.hotToolbarImages, &gApp.disabledToolbarImages}) {
+  for (HIMAGELIST* list : {&gNormal, &gHot, &gDisabled}) {
     if (*list) ImageList_Destroy(*list);
     *list = nullptr;
   }
 }
 
-bool CreateToolbarImages(const ToolbarImageOptions& options) {
+bool CreateToolbarImages(const ToolbarImageOptions& options, const std::vector<ExternalTool>& tools) {
   DestroyToolbarImages();
-  gApp.toolbarImages = LoadStrip(options, 0);
-  gApp.hotToolbarImages = LoadStrip(options, 1);
-  gApp.disabledToolbarImages = LoadStrip(options, 2);
+  gNormal = LoadStrip(options, 0);
+  gHot = LoadStrip(options, 1);
+  gDisabled = LoadStrip(options, 2);
   // Without its own strip a state falls back to the normal images.
-  if (!gApp.toolbarImages) {
+  if (!gNormal) {
     ToolbarImageOptions fallback = {false, 2};
-    gApp.toolbarImages = LoadStrip(fallback, 0);
+    gNormal = LoadStrip(fallback, 0);
   }
-  for (HIMAGELIST list : {gApp.toolbarImages, gApp.hotToolbarImages, gApp.disabledToolbarImages})
-    if (list) AddToolIcons(list, options.large);
-  return gApp.toolbarImages != nullptr;
+  for (HIMAGELIST list : {gNormal, gHot, gDisabled})
+    if (list) AddToolIcons(list, options.large, tools);
+  return gNormal != nullptr;
 }
 
+HIMAGELIST ToolbarImages() { return gNormal; }
+HIMAGELIST HotToolbarImages() { return gHot; }
+HIMAGELIST DisabledToolbarImages() { return gDisabled; }
+
 void AttachToolbarImages(HWND toolbar) {
-  SendMessageA(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(gApp.toolbarImages));
-  SendMessageA(toolbar, TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(gApp.hotToolbarImages));
-  SendMessageA(toolbar, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(gApp.disabledToolbarImages));
+  SendMessageA(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ToolbarImages()));
+  SendMessageA(toolbar, TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(HotToolbarImages()));
+  SendMessageA(toolbar, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(DisabledToolbarImages()));
 }

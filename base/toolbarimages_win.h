@@ -8,6 +8,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <vector>
+
+#include "base/tools_win.h"
+
 struct ToolbarImageOptions {
   bool large = true;
   int colorLevel = 2;  // 0: 16 colours, 1: 256 colours, 2: true colour
@@ -19,8 +23,12 @@ void WriteToolbarImageOptions(const ToolbarImageOptions& options);
 int DisplayColorLevel();
 bool ColorLevel2Available();
 
-// (Re)creates gApp.toolbarImages, hotToolbarImages and disabledToolbarImages.
-bool CreateToolbarImages(const ToolbarImageOptions& options);
+// (Re)creates the normal, hot and disabled lists, with the icons of
+// `tools` after the glyphs.
+bool CreateToolbarImages(const ToolbarImageOptions& options, const std::vector<ExternalTool>& tools);
+HIMAGELIST ToolbarImages();
+HIMAGELIST HotToolbarImages();
+HIMAGELIST DisabledToolbarImages();
 void DestroyToolbarImages();
 void AttachToolbarImages(HWND toolbar);
 

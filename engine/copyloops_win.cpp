@@ -6,7 +6,6 @@
 // meant to replace.
 #include <memory>
 
-#include "app/appstate_win.h"
 #include "base/msgbox_win.h"
 #include "base/textbuf.h"
 #include "engine/engine_win.h"

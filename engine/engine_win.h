@@ -10,6 +10,7 @@
 #include <wininet.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -101,10 +102,10 @@ struct EngineJob {
   char resultPath[260] = {};
   int direction = 0;
   int quiet = 0;
-  std::vector<FileEntry>* items = nullptr;          // entries the job works on
-  std::vector<TransferItem>* transferList = nullptr;
+  std::unique_ptr<std::vector<FileEntry>> items;         // entries the job works on
+  std::unique_ptr<std::vector<TransferItem>> transferList;
   uint32_t flags = 0;
-  std::vector<std::string>* names = nullptr;         // name pairs or names for rename/mkdir/chmod jobs
+  std::unique_ptr<std::vector<std::string>> names;       // name pairs or names for rename/mkdir/chmod jobs
 };
 
 // Pool.

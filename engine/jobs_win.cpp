@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/appstate_win.h"
+#include "base/program_win.h"
 #include "base/libreg_win.h"
 #include "base/textbuf.h"
 #include "engine/engine_win.h"
@@ -67,9 +67,9 @@ void JobMutex::Release() {
 
 void CompleteJob(EngineJob* job, uint32_t flags, JobMutex& mutex, bool send) {
   if (send)
-    SendMessageA(gApp.mainWindow, WM_JOB_DONE, reinterpret_cast<WPARAM>(job), flags);
+    SendMessageA(MainWindow(), WM_JOB_DONE, reinterpret_cast<WPARAM>(job), flags);
   else
-    PostMessageA(gApp.mainWindow, WM_JOB_DONE, reinterpret_cast<WPARAM>(job), flags);
+    PostMessageA(MainWindow(), WM_JOB_DONE, reinterpret_cast<WPARAM>(job), flags);
   mutex.Release();
 }
 
@@ -80,21 +80,16 @@ bool StartJob(JobFunction function, EngineJob* job) {
   if (!thread) return false;
   job->thread = reinterpret_cast<HANDLE>(thread);
   InterlockedIncrement(&gActiveJobs);
-  ++gApp.runningJobs;
   return true;
 }
 
 void JobCompleted() {
   InterlockedDecrement(&gActiveJobs);
-  if (gApp.runningJobs > 0) --gApp.runningJobs;
 }
 
 void FreeJob(EngineJob* job) {
   if (!job) return;
   if (job->thread) CloseHandle(job->thread);
-  delete job->items;
-  delete job->transferList;
-  delete job->names;
   delete job;
 }
 
@@ -147,9 +142,9 @@ unsigned __stdcall RefreshListingJob(void* argument) {
   auto* job = static_cast<EngineJob*>(argument);
   JobMutex mutex;
   ShowProgressWindow(true);
-  if (!job->items) job->items = new std::vector<FileEntry>();
+  if (!job->items) job->items = std::make_unique<std::vector<FileEntry>>();
   EngineRequest r = Request(1, job->resultPath, job->directory);
-  r.list = job->items;
+  r.list = job->items.get();
   r.flags = job->flags;
   Dispatch(r, kOpList, true);
   Complete(job, kDoneTakeListing, mutex);

@@ -9,16 +9,18 @@
 #include <string>
 #include <vector>
 
-#include "app/appstate_win.h"
 #include "base/libreg_win.h"
 #include "base/msgbox_win.h"
-#include "app/statusbar_win.h"
+#include "base/program_win.h"
+#include "base/useroptions.h"
+#include "engine/engine_win.h"
 #include "engine/progressapi_win.h"
 #include "res/resource.h"
 
 ProgressWindows gProgressWindows;
 
 namespace {
+ActionTextSink gActionTextSink = nullptr;
 constexpr size_t kProgWISize = 24;
 
 struct Margins {
@@ -163,7 +165,7 @@ HWND CreateDetailSheet(HWND dialog) {
   PROPSHEETPAGEA pages[2] = {};
   for (PROPSHEETPAGEA& p : pages) {
     p.dwSize = sizeof p;
-    p.hInstance = gApp.resources;
+    p.hInstance = ResourceLibrary();
   }
   pages[0].pszTemplate = MAKEINTRESOURCEA(IDD_PROGRESS_WORKERS);
   pages[0].pfnDlgProc = WorkerPageProc;
@@ -174,7 +176,7 @@ HWND CreateDetailSheet(HWND dialog) {
   header.dwSize = sizeof header;
   header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW | PSH_PROPSHEETPAGE | PSH_USECALLBACK;
   header.hwndParent = dialog;
-  header.hInstance = gApp.resources;
+  header.hInstance = ResourceLibrary();
   header.nPages = 2;
   header.ppsp = pages;
   header.pfnCallback = SheetCallback;
@@ -236,7 +238,7 @@ void OnInitDialog(HWND dialog) {
   m.percentRight = client.right - ChildRect(dialog, IDC_PROGRESS_PERCENT).right;
   RECT frame = ChildRect(dialog, IDC_PROGRESS_SHEETFRAME);
   m.sheet = {frame.left, frame.top, client.right - frame.right, client.bottom - frame.bottom};
-  if (HICON icon = LoadIconA(gApp.resources, MAKEINTRESOURCEA(IDI_VORTO)))
+  if (HICON icon = LoadIconA(ResourceLibrary(), MAKEINTRESOURCEA(IDI_VORTO)))
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 
   ShowCounts(dialog);
@@ -268,7 +270,7 @@ void OnCurrentItem(HWND dialog, bool count, const char* text) {
 void OnTitle(HWND dialog, UINT stringId) {
   std::string text = stringId ? LoadResString(stringId) : std::string();
   SetText(dialog, IDC_PROGRESS_TITLE, text.c_str());
-  ShowActionText(text.c_str());
+  if (gActionTextSink) gActionTextSink(text.c_str());
 }
 
 void SetTotal(HWND dialog, int total, bool resetDone) {
@@ -286,7 +288,7 @@ void SetTotal(HWND dialog, int total, bool resetDone) {
 // steps of concurrent reports never interleave.
 void OnReport(HWND dialog, const char* text) {
   SetErrorReported(true);
-  if (gApp.autoShowProgress) {
+  if (Options().autoShowProgress) {
     if (!IsWindowVisible(dialog)) ShowWindow(dialog, SW_SHOWNOACTIVATE);
     SendMessageA(dialog, PM_ACTION, 1, 1);  // starts the action but keeps a cancel request
   }
@@ -344,7 +346,7 @@ INT_PTR CALLBACK ProgressProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
       switch (LOWORD(wParam)) {
         case IDC_PROGRESS_CANCEL:
           RequestCancel();
-          if (gApp.runningJobs > 0) OnTitle(dialog, IDS_CANCELLING);
+          if (ActiveJobs() > 0) OnTitle(dialog, IDS_CANCELLING);
           return TRUE;
         case IDCANCEL:
           ShowWindow(dialog, SW_HIDE);
@@ -393,9 +395,10 @@ INT_PTR CALLBACK ProgressProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 }
 }  // namespace
 
-HWND CreateProgressWindow(HWND owner) {
+HWND CreateProgressWindow(HWND owner, ActionTextSink showActionText) {
+  gActionTextSink = showActionText;
   if (gProgressWindows.dialog) return gProgressWindows.dialog;
-  return CreateDialogParamA(gApp.resources, MAKEINTRESOURCEA(IDD_PROGRESS), owner, ProgressProc, 0);
+  return CreateDialogParamA(ResourceLibrary(), MAKEINTRESOURCEA(IDD_PROGRESS), owner, ProgressProc, 0);
 }
 
 void DestroyProgressWindow() {

@@ -35,8 +35,13 @@ struct ProgressWindows {
 };
 extern ProgressWindows gProgressWindows;
 
-HWND CreateProgressWindow(HWND owner);
+// `showActionText`, when given, also receives each title the window shows
+// (the main window puts it into its status bar).
+using ActionTextSink = void (*)(const char* text);
+HWND CreateProgressWindow(HWND owner, ActionTextSink showActionText = nullptr);
 void DestroyProgressWindow();
+// The worker list's status images, kept for the program's lifetime.
+void DestroyStatusImages();
 // Shows the window with its worker list in front (main window command).
 void ShowProgressWorkerList();
 // Error page context menu commands, handled for the main window.

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/appstate_win.h"
+#include "base/program_win.h"
 #include "base/libreg_win.h"
 #include "base/msgbox_win.h"
 #include "engine/progress_win.h"
@@ -27,11 +27,16 @@ PageMargins gWorkerMargins, gErrorMargins;
 constexpr UINT PM_SCROLL_TO_END = WM_APP + 1;
 bool gScrollPending = false;
 
+// Rows of the worker list: 1 error, 2 busy, 3 closed, 4 idle. Loaded on
+// first use; the lists keep it (LVS_SHAREIMAGELISTS) until the main window
+// goes.
+HIMAGELIST gStatusImages = nullptr;
+
 HIMAGELIST StatusImages() {
-  if (!gApp.statusImages)
-    gApp.statusImages = ImageList_LoadImageA(gApp.resources, MAKEINTRESOURCEA(IDB_STATUS16), 16, 0, RGB(255, 0, 255),
-                                             IMAGE_BITMAP, LR_CREATEDIBSECTION);
-  return gApp.statusImages;
+  if (!gStatusImages)
+    gStatusImages = ImageList_LoadImageA(ResourceLibrary(), MAKEINTRESOURCEA(IDB_STATUS16), 16, 0, RGB(255, 0, 255),
+                                         IMAGE_BITMAP, LR_CREATEDIBSECTION);
+  return gStatusImages;
 }
 
 PageMargins& MarginsOf(HWND page) {
@@ -247,12 +252,12 @@ INT_PTR CALLBACK ErrorPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
       return Done(page);
     }
     case WM_CONTEXTMENU: {
-      HMENU menu = LoadMenuA(gApp.resources, MAKEINTRESOURCEA(IDM_ERROR_LIST));
+      HMENU menu = LoadMenuA(ResourceLibrary(), MAKEINTRESOURCEA(IDM_ERROR_LIST));
       if (!menu) return TRUE;
       POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
       if (pt.x == -1 && pt.y == -1) GetCursorPos(&pt);
       TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0,
-                     gApp.mainWindow ? gApp.mainWindow : page, nullptr);
+                     MainWindow() ? MainWindow() : page, nullptr);
       DestroyMenu(menu);
       return TRUE;
     }
@@ -278,7 +283,7 @@ void CopyErrorLines() {
     all += text;
     all += "\r\n";
   }
-  if (!OpenClipboard(gApp.mainWindow)) return;
+  if (!OpenClipboard(MainWindow())) return;
   EmptyClipboard();
   if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, all.size() + 1)) {
     std::memcpy(GlobalLock(mem), all.c_str(), all.size() + 1);
@@ -286,4 +291,9 @@ void CopyErrorLines() {
     if (!SetClipboardData(CF_TEXT, mem)) GlobalFree(mem);
   }
   CloseClipboard();
+}
+
+void DestroyStatusImages() {
+  if (gStatusImages) ImageList_Destroy(gStatusImages);
+  gStatusImages = nullptr;
 }

@@ -18,10 +18,10 @@
 // and time when known (for an upload, items with time 0 are read from the
 // disk). A non-empty destination field names the target file instead of
 // the source's own name. direction 1 uploads into the server folder
-// `destinationFolder`, 0 downloads into the local one. Takes ownership of
-// `selection`; false when the job could not start.
+// `destinationFolder`, 0 downloads into the local one. False when the job
+// could not start.
 bool StartTransfer(const char* destinationFolder, int direction, uint32_t flags,
-                   std::vector<TransferItem>* selection);
+                   std::vector<TransferItem> selection);
 
 // Uploads an edited copy back over `remotePath` without asking; its
 // completion restarts the editor watch timer. Only while connected.

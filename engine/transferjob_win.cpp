@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "app/appstate_win.h"
 #include "base/textbuf.h"
 #include "engine/engine_win.h"
 #include "engine/ineterror_win.h"
@@ -227,7 +226,7 @@ struct JobSides {
 
 // Steps into the job's list; a path that does not fit fails its step.
 void StoreSteps(EngineJob* job, const std::vector<TransferStep>& steps) {
-  auto* list = new std::vector<TransferItem>();
+  auto list = std::make_unique<std::vector<TransferItem>>();
   list->reserve(steps.size());
   for (const TransferStep& s : steps) {
     TransferItem item = {};
@@ -240,8 +239,7 @@ void StoreSteps(EngineJob* job, const std::vector<TransferStep>& steps) {
     }
     list->push_back(item);
   }
-  delete job->transferList;
-  job->transferList = list;
+  job->transferList = std::move(list);
 }
 
 std::vector<SelectedItem> Selection(const EngineJob* job) {
@@ -356,15 +354,14 @@ unsigned __stdcall SynchronizeJob(void* argument) {
 }
 
 bool StartTransfer(const char* destinationFolder, int direction, uint32_t flags,
-                   std::vector<TransferItem>* selection) {
-  std::unique_ptr<std::vector<TransferItem>> owned(selection);
+                   std::vector<TransferItem> selection) {
   gStartTick = GetTickCount();
   ClearCancelRequest();
   SetProgressTitle(direction ? kTitleUpload : kTitleDownload);
   SetProgressTotal(0);
   ShowProgressWindow(false);
-  if (direction && owned) {
-    for (TransferItem& item : *owned) {
+  if (direction) {
+    for (TransferItem& item : selection) {
       if (item.fileTime.dwLowDateTime || item.fileTime.dwHighDateTime) continue;
       WIN32_FIND_DATAA data;
       HANDLE find = FindFirstFileA(item.source, &data);
@@ -386,7 +383,7 @@ bool StartTransfer(const char* destinationFolder, int direction, uint32_t flags,
   }
   job->direction = direction;
   job->flags = flags | (gCurrent.record.overwriteWithoutAsking ? kTransferOverwrite : 0);
-  job->transferList = owned ? owned.release() : new std::vector<TransferItem>();
+  job->transferList = std::make_unique<std::vector<TransferItem>>(std::move(selection));
   if (!StartJob(TransferSelectionJob, job)) {
     FreeJob(job);
     return false;
@@ -410,7 +407,7 @@ bool UploadFile(const char* remotePath, const char* localFile) {
   item.kind = static_cast<int>(data.dwFileAttributes);
   std::string folder = ParentPath(remotePath, '/');
   return StartTransfer(folder.c_str(), 1, kTransferReplaceQuietly | kTransferRestartWatch,
-                       new std::vector<TransferItem>{item});
+                       std::vector<TransferItem>{item});
 }
 
 bool StartSynchronize(const char* localFolder, const char* serverFolder) {

@@ -2,13 +2,14 @@
 // laid out from "RebarInfoLocal" / "RebarInfoServer".
 #include <cstring>
 
-#include "app/appstate_win.h"
-#include "base/barlayout.h"
-#include "app/bars_win.h"
+#include "base/program_win.h"
+#include "base/shellimages_win.h"
+#include "base/barlayout_win.h"
 #include "base/commandbuttons.h"
 #include "base/toolbarimages_win.h"
 #include "base/libreg_win.h"
 #include "panes/frame_win.h"
+#include "panes/panes_win.h"
 #include "res/resource.h"
 
 namespace {
@@ -29,7 +30,7 @@ HWND CreatePaneToolbar(HWND rebar) {
                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
                                 CCS_NODIVIDER | CCS_NOPARENTALIGN,
                             0, 0, 0, 0, rebar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPaneToolbarId)),
-                            gApp.instance, nullptr);
+                            ProgramInstance(), nullptr);
   if (!tb) return nullptr;
   SendMessageA(tb, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   AttachToolbarImages(tb);
@@ -49,7 +50,7 @@ void CFrame::CreateBar() {
   rebar = CreateWindowExA(WS_EX_TOOLWINDOW, REBARCLASSNAMEA, "",
                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT | RBS_BANDBORDERS |
                               CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_TOP,
-                          0, kPaneGap, 100, 30, window, nullptr, gApp.instance, nullptr);
+                          0, kPaneGap, 100, 30, window, nullptr, ProgramInstance(), nullptr);
   if (!rebar) return;
   BarLayout layout = DefaultPaneLayout();
   std::vector<BYTE> stored;
@@ -68,7 +69,7 @@ void CFrame::CreateBar() {
   for (const BandLayout& band : DefaultPaneLayout().bands)
     if (!placed[band.id == kPaneToolbarId ? 0 : 1]) bands.push_back(band);
 
-  const bool locked = (BarFlags() & kBarsLocked) != 0;
+  const bool locked = (HostBarFlags() & kBarsLocked) != 0;
   for (const BandLayout& band : bands) {
     HWND child = nullptr;
     if (band.id == kPaneToolbarId) {
@@ -78,10 +79,10 @@ void CFrame::CreateBar() {
                                         WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_CLIPCHILDREN | CBS_DROPDOWN |
                                             CBS_AUTOHSCROLL,
                                         0, 0, 200, 300, rebar,
-                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPaneAddressId)), gApp.instance,
+                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPaneAddressId)), ProgramInstance(),
                                         nullptr);
       if (address) {
-        SendMessageA(address, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(gApp.smallSystemImages));
+        SendMessageA(address, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ShellImages().smallIcons));
         SendMessageA(address, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
       }
     }
@@ -132,7 +133,7 @@ void CFrame::RebuildBar(bool keepLayout) {
 
 void CFrame::SaveBarLayout() {
   if (!rebar) return;
-  BarLayout layout = ReadBarLayout(rebar, BarFlags());
+  BarLayout layout = ReadBarLayout(rebar, HostBarFlags());
   std::vector<uint8_t> bytes = EncodeBarLayout(layout);
   HKEY key = OpenCommonKey(0);
   if (!key) return;
@@ -160,7 +161,7 @@ void CFrame::PutAddressTop(const char* text) {
   item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
   item.iItem = 0;
   item.pszText = const_cast<char*>(text);
-  item.iImage = item.iSelectedImage = gApp.folderIcon;
+  item.iImage = item.iSelectedImage = ShellImages().folderIcon;
   SendMessageA(address, CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
   SendMessageA(address, CB_SETCURSEL, 0, 0);
   // The kept copy follows the box, so a rebuilt bar shows the same items.

@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/appstate_win.h"
+#include "base/program_win.h"
+#include "base/shellimages_win.h"
 #include "base/libreg_win.h"
 #include "base/msgbox_win.h"
-#include "app/statusbar_win.h"
 #include "base/textbuf.h"
 #include "profiles/current_win.h"
 #include "panes/frame_win.h"
@@ -292,7 +292,7 @@ void CFrame::OnGetDispInfo(NMLVDISPINFOA* info) {
         ghost = ghost || (shell.dwAttributes & SFGAO_HIDDEN);
       }
     }
-    if (icon < 0) icon = IsDirectoryEntry(e) ? gApp.folderIcon : gApp.fileIcon;
+    if (icon < 0) icon = IsDirectoryEntry(e) ? ShellImages().folderIcon : ShellImages().fileIcon;
     e.viewSlot[1] = icon;
     e.viewSlot[0] = static_cast<int32_t>(INDEXTOOVERLAYMASK(overlay) | (ghost ? LVIS_CUT : 0));
   }
@@ -330,9 +330,8 @@ LRESULT CFrame::OnNotify(NMHDR* header) {
         return 0;
       }
       case LVN_ITEMCHANGED:
-        if ((reinterpret_cast<NMLISTVIEW*>(header)->uChanged & LVIF_STATE) && gApp.activePane == window) {
-          gApp.selectedItems = SelectedCount();
-          ShowSelectedCount(gApp.selectedItems);
+        if ((reinterpret_cast<NMLISTVIEW*>(header)->uChanged & LVIF_STATE) && ActivePaneWindow() == window) {
+          NotifySelectionChanged();
           UpdateToolbar();
         }
         return 0;
@@ -457,7 +456,7 @@ void CFrame::ShowColumnDialog() {
         state.widths[id] = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0));
       }
   }
-  if (DialogBoxParamA(gApp.resources, MAKEINTRESOURCEA(IDD_PANE_COLUMNS), gApp.mainWindow, ColumnDialogProc,
+  if (DialogBoxParamA(ResourceLibrary(), MAKEINTRESOURCEA(IDD_PANE_COLUMNS), MainWindow(), ColumnDialogProc,
                       reinterpret_cast<LPARAM>(&state)) != IDOK)
     return;
   for (int id = 1; id < state.rows; ++id) {

@@ -7,7 +7,8 @@
 
 #include <cstring>
 
-#include "app/appstate_win.h"
+#include "base/program_win.h"
+#include "base/useroptions.h"
 #include "base/libreg_win.h"
 #include "base/msgbox_win.h"
 #include "base/textbuf.h"
@@ -34,7 +35,7 @@ void FillFromFind(FileEntry& e, const WIN32_FIND_DATAA& data) {
 }
 
 // The mask the filter box put in force (applied on Enter, not while typing).
-std::string FilterMask() { return gApp.paneFilter; }
+std::string FilterMask() { return Options().paneFilter; }
 }  // namespace
 
 CLocalFrame::CLocalFrame() : CFrame(false) {}
@@ -54,8 +55,8 @@ void CLocalFrame::Refresh(uint32_t, EngineJob*) {
   if (find != INVALID_HANDLE_VALUE) {
     do {
       const DWORD a = data.dwFileAttributes;
-      if (gApp.hideHiddenLocal && (a & FILE_ATTRIBUTE_HIDDEN)) continue;
-      if (gApp.hideSystemLocal && (a & FILE_ATTRIBUTE_HIDDEN) && (a & FILE_ATTRIBUTE_SYSTEM)) continue;
+      if (Options().hideHiddenLocal && (a & FILE_ATTRIBUTE_HIDDEN)) continue;
+      if (Options().hideSystemLocal && (a & FILE_ATTRIBUTE_HIDDEN) && (a & FILE_ATTRIBUTE_SYSTEM)) continue;
       if (std::strcmp(data.cFileName, ".") == 0 || std::strcmp(data.cFileName, "..") == 0) continue;
       if (!(a & FILE_ATTRIBUTE_DIRECTORY) && !mask.empty() && !PathMatchSpecA(data.cFileName, mask.c_str())) continue;
       FileEntry e;
@@ -94,7 +95,7 @@ bool CLocalFrame::ChangeTo(const char* path, bool mapToServer) {
     if (key) RegCloseKey(key);
   }
   CServerFrame* server = ServerFrame();
-  if (mapToServer && gApp.syncBrowsing && server && IsConnected()) {
+  if (mapToServer && Options().syncBrowsing && server && IsConnected()) {
     std::string mapped;
     if (MapSyncChange(old, current, '\\', server->CurrentDirectory(), '/', mapped))
       server->ChangeDirectoryFromSync(mapped.c_str());
@@ -148,7 +149,7 @@ void CLocalFrame::OpenSelection() {
     }
     SHELLEXECUTEINFOA info = {};
     info.cbSize = sizeof info;
-    info.hwnd = gApp.mainWindow;
+    info.hwnd = MainWindow();
     info.lpFile = path.c_str();
     info.nShow = SW_SHOWNORMAL;
     ShellExecuteExA(&info);
@@ -162,13 +163,13 @@ unsigned __stdcall LocalDeleteJob(void* argument) {
     for (const std::string& path : *job->names) list.append(path).push_back('\0');
   list.push_back('\0');
   SHFILEOPSTRUCTA op = {};
-  op.hwnd = gApp.mainWindow;
+  op.hwnd = MainWindow();
   op.wFunc = FO_DELETE;
   op.pFrom = list.c_str();
   op.fFlags = static_cast<FILEOP_FLAGS>(job->flags);
   const int result = SHFileOperationA(&op);
   job->quiet = result;  // the shell reports its own failures
-  PostMessageA(gApp.mainWindow, WM_JOB_DONE, reinterpret_cast<WPARAM>(job), kDoneRefreshLocal);
+  PostMessageA(MainWindow(), WM_JOB_DONE, reinterpret_cast<WPARAM>(job), kDoneRefreshLocal);
   return 0;
 }
 
@@ -178,18 +179,15 @@ void CLocalFrame::DeleteSelection(bool permanent) {
   if (prefix.empty()) return;
   // Full paths now: the job runs later, when the current directory may
   // have moved on.
-  auto* names = new std::vector<std::string>();
+  auto names = std::make_unique<std::vector<std::string>>();
   int entry = -1;
   for (int item = NextSelected(-1, entry); item >= 0; item = NextSelected(item, entry)) {
     std::string path;
     if (JoinPanePath(prefix, entries[static_cast<size_t>(entry)].name, '\\', path)) names->push_back(path);
   }
-  if (names->empty()) {
-    delete names;
-    return;
-  }
+  if (names->empty()) return;
   auto* job = new EngineJob();
-  job->names = names;
+  job->names = std::move(names);
   job->flags = permanent ? 0 : FOF_ALLOWUNDO;
   if (!StartJob(LocalDeleteJob, job)) FreeJob(job);
 }
@@ -279,7 +277,7 @@ void CLocalFrame::PasteData(HANDLE data, int effect, UINT format) {
     if (!server || !server->ClipboardPending() || !IsConnected()) return;
     std::string folder = CurrentFolder();
     if (folder.empty()) return;
-    StartTransfer(folder.c_str(), 0, 0, new std::vector<TransferItem>(server->pendingClipboard));
+    StartTransfer(folder.c_str(), 0, 0, server->pendingClipboard);
     return;
   }
   if (format != CF_HDROP) return;
@@ -295,7 +293,7 @@ void CLocalFrame::DropFiles(UINT, const char* paths, int effect) {
   list.push_back('\0');
   target.push_back('\0');
   SHFILEOPSTRUCTA op = {};
-  op.hwnd = gApp.mainWindow;
+  op.hwnd = MainWindow();
   op.wFunc = effect == 2 ? FO_MOVE : FO_COPY;
   op.pFrom = list.c_str();
   op.pTo = target.c_str();

@@ -4,8 +4,9 @@
 
 #include <string>
 
-#include "app/appstate_win.h"
 #include "base/msgbox_win.h"
+#include "base/program_win.h"
+#include "panes/frame_win.h"
 #include "panes/localframe_win.h"
 #include "panes/serverframe_win.h"
 #include "res/resource.h"
@@ -13,6 +14,8 @@
 namespace {
 CLocalFrame* gLocalFrame = nullptr;
 CServerFrame* gServerFrame = nullptr;
+HWND gActivePane = nullptr;
+PaneHost gHost;
 
 // One thunk per pane kind: the object lives from WM_NCCREATE to
 // WM_NCDESTROY and is reached through the window's user data.
@@ -57,7 +60,39 @@ HWND CreatePaneWindow(HWND parent, bool server, int x, int width, int height) {
   return CreateWindowExA(WS_EX_CONTROLPARENT, server ? kServerPaneClass : kLocalPaneClass, "",
                          WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, x, 0, width, height, parent,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(server ? IDC_SERVER_PANE : IDC_LOCAL_PANE)),
-                         gApp.instance, nullptr);
+                         ProgramInstance(), nullptr);
+}
+
+void DestroyPaneWindows() {
+  if (gLocalFrame) DestroyWindow(gLocalFrame->window);
+  if (gServerFrame) DestroyWindow(gServerFrame->window);
+  gActivePane = nullptr;
+}
+
+void SetPaneHost(const PaneHost& host) { gHost = host; }
+void NotifySelectionChanged() {
+  if (gHost.selectionChanged) gHost.selectionChanged();
+}
+
+uint32_t HostBarFlags() { return gHost.barFlags ? gHost.barFlags() : 0; }
+
+void HostPreparePopupMenu(HMENU menu) {
+  if (gHost.preparePopupMenu) gHost.preparePopupMenu(menu);
+}
+
+HWND LocalPaneWindow() { return gLocalFrame ? gLocalFrame->window : nullptr; }
+HWND ServerPaneWindow() { return gServerFrame ? gServerFrame->window : nullptr; }
+
+HWND ActivePaneWindow() {
+  if (gActivePane && (gActivePane == LocalPaneWindow() || gActivePane == ServerPaneWindow())) return gActivePane;
+  return LocalPaneWindow();
+}
+
+void SetActivePane(HWND window) { gActivePane = window; }
+
+int SelectedItemCount() {
+  CFrame* frame = ActiveFrame();
+  return frame ? frame->SelectedCount() : 0;
 }
 
 CLocalFrame* LocalFrame() { return gLocalFrame; }
@@ -69,7 +104,7 @@ void RebuildPaneBars(bool keepLayout) {
 }
 
 CFrame* ActiveFrame() {
-  if (gServerFrame && gApp.activePane == gServerFrame->window) return gServerFrame;
+  if (gServerFrame && ActivePaneWindow() == gServerFrame->window) return gServerFrame;
   return gLocalFrame;
 }
 

@@ -15,8 +15,36 @@ class CFrame;
 class CLocalFrame;
 class CServerFrame;
 
+constexpr const char kLocalPaneClass[] = "VortoLocalFrame";
+constexpr const char kServerPaneClass[] = "VortoServerFrame";
+
+// What the panes ask of the window that holds them, set by it before the
+// panes are created. Unset entries do nothing.
+struct PaneHost {
+  // The active pane or its selection changed (status bar, command states).
+  void (*selectionChanged)() = nullptr;
+  // Band titles (1) and locked bands (2) of the program's bars.
+  uint32_t (*barFlags)() = nullptr;
+  // Fills and enables the items of a context menu before it opens.
+  void (*preparePopupMenu)(HMENU menu) = nullptr;
+};
+void SetPaneHost(const PaneHost& host);
+void NotifySelectionChanged();
+uint32_t HostBarFlags();
+void HostPreparePopupMenu(HMENU menu);
+
 bool RegisterPaneClasses(HINSTANCE instance);
 HWND CreatePaneWindow(HWND parent, bool server, int x, int width, int height);
+void DestroyPaneWindows();
+
+// Null while the pane's window does not exist.
+HWND LocalPaneWindow();
+HWND ServerPaneWindow();
+// The pane that commands go to (the local one until another is chosen).
+HWND ActivePaneWindow();
+void SetActivePane(HWND window);
+// Items selected in the active pane.
+int SelectedItemCount();
 
 // Null while the pane's window does not exist.
 CLocalFrame* LocalFrame();

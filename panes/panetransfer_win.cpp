@@ -17,7 +17,7 @@
 void TransferSelection(const CFrame& from, bool upload) {
   CFrame* to = upload ? static_cast<CFrame*>(ServerFrame()) : static_cast<CFrame*>(LocalFrame());
   if (!to || !IsConnected() || !to->CurrentDirectory()[0]) return;
-  auto* items = new std::vector<TransferItem>();
+  std::vector<TransferItem> items;
   int entry = -1;
   for (int item = from.NextSelected(-1, entry); item >= 0; item = from.NextSelected(item, entry)) {
     const FileEntry& e = from.Entries()[static_cast<size_t>(entry)];
@@ -31,11 +31,8 @@ void TransferSelection(const CFrame& from, bool upload) {
     t.size = e.size;
     t.fileTime = WindowsFileTime(e.modified);
     t.kind = static_cast<int>(e.attributes);
-    items->push_back(t);
+    items.push_back(t);
   }
-  if (items->empty()) {
-    delete items;
-    return;
-  }
-  StartTransfer(to->CurrentDirectory(), upload ? 1 : 0, 0, items);
+  if (items.empty()) return;
+  StartTransfer(to->CurrentDirectory(), upload ? 1 : 0, 0, std::move(items));
 }

@@ -8,7 +8,8 @@
 #include <ctime>
 #include <memory>
 
-#include "app/appstate_win.h"
+#include "base/program_win.h"
+#include "base/useroptions.h"
 #include "base/libreg_win.h"
 #include "base/msgbox_win.h"
 #include "base/textbuf.h"
@@ -80,7 +81,7 @@ void CServerFrame::Refresh(uint32_t flags, EngineJob* job) {
     filter.push_back('\0');
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = gApp.mainWindow;
+    ofn.hwndOwner = MainWindow();
     ofn.lpstrFilter = filter.c_str();
     ofn.lpstrFile = savePath;
     ofn.nMaxFile = sizeof savePath;
@@ -92,7 +93,7 @@ void CServerFrame::Refresh(uint32_t flags, EngineJob* job) {
   if (job && job->resultPath[0] && std::strcmp(job->resultPath, current) != 0) {
     std::string old = current;
     ShowDirectory(job->resultPath);
-    if (gApp.syncBrowsing && !syncSuppress && !old.empty() && LocalFrame()) {
+    if (Options().syncBrowsing && !syncSuppress && !old.empty() && LocalFrame()) {
       std::string mapped;
       if (MapSyncChange(old, current, '/', LocalFrame()->CurrentDirectory(), '\\', mapped))
         LocalFrame()->ChangeDirectoryFromSync(mapped.c_str());
@@ -123,7 +124,7 @@ void CServerFrame::ShowListing(EngineJob* job) {
   fresh.reserve(job->items->size());
   for (FileEntry& e : *job->items) {
     // Dot entries are hidden whichever way the engine listed.
-    if (gApp.hideHiddenServer && e.name[0] == '.') continue;
+    if (Options().hideHiddenServer && e.name[0] == '.') continue;
     e.viewSlot[0] = e.viewSlot[1] = kNoViewSlot;
     e.cutMark = 0;
     fresh.push_back(e);
@@ -194,7 +195,7 @@ void CServerFrame::OpenSelection() {
 
 void CServerFrame::DeleteSelection(bool) {
   if (!IsConnected() || AddressHasFocus()) return;
-  auto* items = new std::vector<FileEntry>();
+  auto items = std::make_unique<std::vector<FileEntry>>();
   int entry = -1;
   for (int item = NextSelected(-1, entry); item >= 0; item = NextSelected(item, entry)) {
     FileEntry e = entries[static_cast<size_t>(entry)];
@@ -203,10 +204,7 @@ void CServerFrame::DeleteSelection(bool) {
     CopyText(e.name, path);
     items->push_back(e);
   }
-  if (items->empty()) {
-    delete items;
-    return;
-  }
+  if (items->empty()) return;
   int answer;
   if (items->size() == 1) {
     answer = ShowMessageFormat(nullptr, IDS_DELETE_ONE, entries[static_cast<size_t>(EntryOfItem(NextSelected(-1, entry)))].name,
@@ -216,15 +214,12 @@ void CServerFrame::DeleteSelection(bool) {
     snprintf(text, sizeof text, LoadResString(IDS_DELETE_MANY).c_str(), static_cast<int>(items->size()));
     answer = ShowMessageText(nullptr, text, MB_YESNO | MB_ICONWARNING);
   }
-  if (answer != IDYES) {
-    delete items;
-    return;
-  }
+  if (answer != IDYES) return;
   SetProgressTitle(IDS_STEP_DELETE);
   SetProgressTotal(static_cast<int>(items->size()));
   ShowProgressWindow(true);
   auto* job = new EngineJob();
-  job->items = items;
+  job->items = std::move(items);
   StartServerJob(DeleteJob, job);
 }
 
@@ -281,7 +276,7 @@ LRESULT CServerFrame::OnEndLabelEdit(NMLVDISPINFOA* info) {
     if (!IsConnected()) return TRUE;
     SetProgressTotal(1);
     auto* job = new EngineJob();
-    job->names = new std::vector<std::string>{newPath};
+    job->names = std::make_unique<std::vector<std::string>>(std::vector<std::string>{newPath});
     StartServerJob((e.attributes & kAttrDirectory) ? MakeDirectoriesJob : CreateFilesJob, job);
     return TRUE;
   }
@@ -300,7 +295,7 @@ void CServerFrame::QueueRenamePairs(std::vector<std::string>* pairs, bool copy) 
     ShowProgressWindow(true);
   }
   auto* job = new EngineJob();
-  job->names = pairs;
+  job->names.reset(pairs);
   job->flags = copy ? kRenameCopies : 0;
   StartServerJob(RenameOrCopyJob, job);
 }
@@ -314,7 +309,7 @@ void CServerFrame::QueueChmod(std::vector<std::string>* pairs, const std::string
   }
   SetProgressTotal(static_cast<int>(pairs->size() / 2));
   auto* job = new EngineJob();
-  job->names = pairs;
+  job->names.reset(pairs);
   if (!renameTo.empty()) {
     CopyText(job->directory, renameFrom);
     CopyText(job->resultPath, renameTo);
@@ -365,7 +360,7 @@ void CServerFrame::ShowPastedListing(HANDLE data) {
   std::vector<FileEntry> parsed;
   ListParseOptions options;
   options.now = ListClockAt(static_cast<int64_t>(time(nullptr)));
-  options.hideDotFiles = gApp.hideHiddenServer;
+  options.hideDotFiles = Options().hideHiddenServer;
   options.timeZone = gCurrent.record.timeZone;
   options.toUtc = ServerTimeToUtc;
   ParseListing(listing, options, parsed);
@@ -414,7 +409,7 @@ void CServerFrame::DropFiles(UINT format, const char* paths, int) {
   // Local files dropped or pasted here go up into the current folder. A
   // path that cannot be found stops the whole upload, reported.
   if (format != CF_HDROP || !paths || !IsConnected() || !current[0]) return;
-  auto items = std::make_unique<std::vector<TransferItem>>();
+  std::vector<TransferItem> items;
   for (const char* p = paths; *p; p += std::strlen(p) + 1) {
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA(p, &data);
@@ -428,9 +423,9 @@ void CServerFrame::DropFiles(UINT format, const char* paths, int) {
     t.size = static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
     t.fileTime = data.ftLastWriteTime;
     t.kind = static_cast<int>(data.dwFileAttributes);
-    items->push_back(t);
+    items.push_back(t);
   }
-  if (!items->empty()) StartTransfer(current, 1, 0, items.release());
+  if (!items.empty()) StartTransfer(current, 1, 0, std::move(items));
 }
 
 bool CServerFrame::OnCommand(int id, int notifyCode) {

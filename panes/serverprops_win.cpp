@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/appstate_win.h"
+#include "base/program_win.h"
 #include "base/textbuf.h"
 #include "panes/permbits.h"
 #include "panes/serverframe_win.h"
@@ -187,15 +187,15 @@ void CServerFrame::ShowProperties() {
   if (state.selected.size() > 1) caption += ", ...";
   PROPSHEETPAGEA page = {};
   page.dwSize = sizeof page;
-  page.hInstance = gApp.resources;
+  page.hInstance = ResourceLibrary();
   page.pszTemplate = MAKEINTRESOURCEA(IDD_REMOTE_PROPERTIES);
   page.pfnDlgProc = PropertiesPageProc;
   page.lParam = reinterpret_cast<LPARAM>(&state);
   PROPSHEETHEADERA header = {};
   header.dwSize = sizeof header;
   header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW;
-  header.hwndParent = gApp.mainWindow;
-  header.hInstance = gApp.resources;
+  header.hwndParent = MainWindow();
+  header.hInstance = ResourceLibrary();
   header.pszCaption = caption.c_str();
   header.nPages = 1;
   header.ppsp = &page;

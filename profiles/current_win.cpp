@@ -3,12 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/appstate_win.h"
+#include "base/program_win.h"
 #include "base/libreg_win.h"
 #include "base/msgbox_win.h"
 #include "base/textbuf.h"
-#include "engine/engine_win.h"
-#include "panes/panes_win.h"
 #include "profiles/login_win.h"
 #include "profiles/profilestore_win.h"
 #include "res/resource.h"
@@ -18,61 +16,13 @@ CurrentProfile gCurrent;
 bool IsQuickConnectCurrent() { return std::strcmp(gCurrent.name, kQuickConnectProfile) == 0; }
 
 void UpdateMainTitle() {
-  if (!gApp.mainWindow) return;
+  if (!MainWindow()) return;
   char title[400];
   if (gCurrent.name[0])
     snprintf(title, sizeof title, "%s - %s", gCurrent.name, kAppTitle);
   else
     snprintf(title, sizeof title, "%s", kAppTitle);
-  SetWindowTextA(gApp.mainWindow, title);
-}
-
-static void RefreshPane(HWND pane) {
-  if (pane && pane == gApp.localPane) RefreshLocalPane();
-  else if (pane && pane == gApp.serverPane) RefreshServerPane();
-}
-
-bool SetCurrentProfile(const char* name) {
-  if (gApp.runningJobs > 0) return false;
-  if (!name || !IsValidProfileName(name)) {
-    ShowMessage(nullptr, IDS_BAD_PROFILE_NAME, MB_OK | MB_ICONWARNING);
-    return false;
-  }
-  if (IsConnected()) {
-    // The switch happens once the disconnect has finished; the engine's
-    // disconnect job carries the new name to the completion handler.
-    ShowMessage(nullptr, IDS_SWITCH_WHILE_CONNECTED, MB_YESNO | MB_ICONWARNING);
-    return false;
-  }
-  CopyText(gCurrent.name, name);
-  UpdateMainTitle();
-  HKEY common = OpenCommonKey(0);
-  RegWriteString(common, "CurrConfig", gCurrent.name);
-  if (common) RegCloseKey(common);
-  ApplyCurrentProfile(true);
-  RefreshPane(gApp.localPane);
-  RefreshPane(gApp.serverPane);
-  return true;
-}
-
-bool ApplyCurrentProfile(bool restoreFolders) {
-  int32_t oldZone = gCurrent.record.timeZone;
-  bool loaded = LoadProfile(gCurrent.name, gCurrent.record, gCurrent.lists);
-  if (restoreFolders) {
-    char folder[MAX_PATH] = {};
-    if (gCurrent.record.rememberLastFolders) {
-      HKEY key = OpenProfileKey(gCurrent.name, kKeyStartupRead);
-      RegReadString(key, "LastLocalDir", folder, sizeof folder, "");
-      if (key) RegCloseKey(key);
-    } else {
-      CopyText(folder, gCurrent.record.localFolder);
-    }
-    if (folder[0] && SetCurrentDirectoryA(folder)) RefreshPane(gApp.localPane);
-    gApp.transferMode = gCurrent.record.transferMode;
-  }
-  if (oldZone != gCurrent.record.timeZone) RefreshPane(gApp.serverPane);
-  gApp.syncBrowsing = gCurrent.record.syncBrowsing != 0;
-  return loaded;
+  SetWindowTextA(MainWindow(), title);
 }
 
 bool PrepareConnectPassword(HWND owner) {

@@ -21,10 +21,6 @@ extern CurrentProfile gCurrent;
 bool IsQuickConnectCurrent();
 // Sets the main window's caption from the current profile's name.
 void UpdateMainTitle();
-// Makes `name` current; refused while jobs run or when the name is invalid.
-bool SetCurrentProfile(const char* name);
-// Loads the current profile and pushes it into the panes and toggles.
-bool ApplyCurrentProfile(bool restoreFolders);
 // Asks for what is missing before connecting; false when the connection
 // must not start (no host, or the password prompt was cancelled).
 bool PrepareConnectPassword(HWND owner);

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/appstate_win.h"
+#include "base/program_win.h"
 #include "base/textbuf.h"
 #include "profiles/current_win.h"
 #include "profiles/profilestore_win.h"
@@ -66,8 +66,8 @@ INT_PTR CALLBACK LoginProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 INT_PTR ShowLoginDialog(HWND owner, DWORD errorCode) {
-  if (!gApp.resources) return IDCANCEL;
-  INT_PTR result = DialogBoxParamA(gApp.resources, MAKEINTRESOURCEA(IDD_LOGIN), owner ? owner : gApp.mainWindow,
+  if (!ResourceLibrary()) return IDCANCEL;
+  INT_PTR result = DialogBoxParamA(ResourceLibrary(), MAKEINTRESOURCEA(IDD_LOGIN), owner ? owner : MainWindow(),
                                    LoginProc, static_cast<LPARAM>(errorCode));
   return result == IDOK ? IDOK : IDCANCEL;
 }

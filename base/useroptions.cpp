@@ -1,0 +1,6 @@
+#include "base/useroptions.h"
+
+UserOptions& Options() {
+  static UserOptions options;
+  return options;
+}
