@@ -129,6 +129,12 @@ NetAddress NetLookup(const char* host, std::string* canonical) {
         address.error = NotStartedText();
         return address;
     }
+    // An empty name would resolve to this machine; a profile without a host
+    // must not quietly connect there.
+    if (!host || !*host) {
+        address.error = HostLookupErrorText(kWsaHostNotFound);
+        return address;
+    }
     WinsockApi& ws = Winsock();
     unsigned long dotted = ws.inet_addr(host);
     if (dotted != INADDR_NONE) {

@@ -8,7 +8,7 @@ namespace vorto::crypto {
 
 namespace {
 
-using Words = std::vector<uint32_t>;
+using Words = BignumWords;
 
 size_t UsedWords(const Words& w) {
     size_t n = w.size();

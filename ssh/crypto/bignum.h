@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -11,11 +12,32 @@
 
 namespace vorto::crypto {
 
+// Storage for the words of a number that is wiped when it is given back,
+// so private exponents, primes, DH secrets and shared secrets never stay
+// behind in freed memory. Growth returns the old buffer through here too.
+template <typename T>
+struct WipingAllocator {
+    using value_type = T;
+    WipingAllocator() = default;
+    template <typename U>
+    WipingAllocator(const WipingAllocator<U>&) {}
+    T* allocate(size_t n) { return std::allocator<T>{}.allocate(n); }
+    void deallocate(T* p, size_t n) {
+        volatile T* v = p;
+        for (size_t i = 0; i < n; ++i) v[i] = 0;
+        std::allocator<T>{}.deallocate(p, n);
+    }
+    template <typename U>
+    bool operator==(const WipingAllocator<U>&) const { return true; }
+};
+
+using BignumWords = std::vector<uint32_t, WipingAllocator<uint32_t>>;
+
 // Least significant 32-bit word first. High words may be zero; every
 // operation accepts that and returns trimmed results. The number of words
 // is the capacity that BnSetBit respects.
 struct Bignum {
-    std::vector<uint32_t> words;
+    BignumWords words;
 };
 
 // The largest modulus accepted from a peer or a key file. Far beyond any

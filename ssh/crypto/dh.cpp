@@ -31,7 +31,7 @@ void DhSetupGroup1(DhContext& dh) {
 
 bool DhSetupGroup(DhContext& dh, const Bignum& p, const Bignum& g) {
     Bignum pm1;
-    if (BnBitCount(p) < 16 || BnBitCount(p) > kMaxModulusBits || !BnBit(p, 0)) return false;
+    if (BnBitCount(p) < kMinGroupBits || BnBitCount(p) > kMaxModulusBits || !BnBit(p, 0)) return false;
     BnSub(p, kOne, pm1);
     if (BnCompare(g, kOne) <= 0 || BnCompare(g, pm1) >= 0) return false;
     dh.p = p;

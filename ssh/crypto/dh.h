@@ -15,8 +15,12 @@ struct DhContext {
 };
 
 void DhSetupGroup1(DhContext& dh);
-// False for a modulus that cannot be a safe prime group (even, too small to
-// hold a secret, or beyond kMaxModulusBits) or a generator outside
+// The smallest group a server may hand out: the minimum the group-exchange
+// request names. A smaller one would give a secret anyone could compute.
+constexpr unsigned kMinGroupBits = 1024;
+
+// False for a modulus that cannot be a safe prime group (even, smaller than
+// kMinGroupBits, or beyond kMaxModulusBits) or a generator outside
 // 1 < g < p - 1.
 bool DhSetupGroup(DhContext& dh, const Bignum& p, const Bignum& g);
 // Draws x from `secret_bits` random bits; with 0 bits, or more than q has,

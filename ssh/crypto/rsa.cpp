@@ -139,6 +139,13 @@ std::vector<uint8_t> RsaPrivateBlob(const RsaKey& key) {
 }
 
 bool RsaCheckPrivate(const RsaKey& key) {
+    // Sizes before products: a forged file with huge numbers must not buy a
+    // long multiplication. p q = n needs |p| + |q| to be |n| or |n| + 1.
+    const unsigned n_bits = BnBitCount(key.modulus), pq_bits = BnBitCount(key.p) + BnBitCount(key.q);
+    if (n_bits == 0 || n_bits > kMaxModulusBits || pq_bits < n_bits || pq_bits > n_bits + 1 ||
+        BnBitCount(key.exponent) > n_bits || BnBitCount(key.private_exponent) > n_bits ||
+        BnCompare(key.iqmp, key.p) >= 0)
+        return false;
     if (BnIsZero(key.p) || BnIsZero(key.q) || BnCompare(BnMul(key.p, key.q), key.modulus) != 0) return false;
     Bignum pm1, qm1, ed = BnMul(key.exponent, key.private_exponent), rem;
     if (!BnSub(key.p, kOne, pm1) || !BnSub(key.q, kOne, qm1) || BnIsZero(pm1) || BnIsZero(qm1)) return false;

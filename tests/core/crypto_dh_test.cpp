@@ -48,9 +48,8 @@ TEST(CryptoDh, Group1ExchangeAgreesWithReference) {
 // and always 1 < x < q.
 TEST(CryptoDh, SecretExponentRule) {
     DhContext dh;
-    Bignum p, e;
-    BnFromHex("ffffffffffffffc5", p);  // odd; q = 2^63 - 30
-    ASSERT_TRUE(DhSetupGroup(dh, p, BnFromUint(5)));
+    Bignum e;
+    DhSetupGroup1(dh);  // q has 1023 bits
     SeededRandom random(3);
     RandomSource src = random.Source();
     unsigned largest_small = 0;
@@ -60,7 +59,7 @@ TEST(CryptoDh, SecretExponentRule) {
         EXPECT_GT(BnCompare(dh.x, BnFromUint(1)), 0);
     }
     EXPECT_EQ(largest_small, 8u);
-    for (unsigned bits : {0u, 1u, 64u, 5000u}) {
+    for (unsigned bits : {0u, 1u, 1024u, 5000u}) {
         for (int i = 0; i < 50; ++i) {
             ASSERT_TRUE(DhMakeE(dh, bits, src, e));
             EXPECT_GT(BnCompare(dh.x, BnFromUint(1)), 0);
@@ -90,4 +89,13 @@ TEST(CryptoDh, RejectsDegenerateValues) {
     BnSetBit(huge, kMaxModulusBits + 1, 1);
     BnSetBit(huge, 0, 1);
     EXPECT_FALSE(DhSetupGroup(given, huge, BnFromUint(2)));
+
+    // A server's group below 1024 bits is refused, however sound its maths.
+    Bignum small;
+    BnFromHex("ffffffffffffffc5", small);
+    EXPECT_FALSE(DhSetupGroup(given, small, BnFromUint(5)));
+    Bignum just_below = BnShiftRight(dh.p, 1);
+    BnSetBit(just_below, 0, 1);
+    ASSERT_EQ(BnBitCount(just_below), kMinGroupBits - 1);
+    EXPECT_FALSE(DhSetupGroup(given, just_below, BnFromUint(2)));
 }

@@ -204,3 +204,28 @@ TEST(CryptoRsa, KeyRecordBlobsTextAndFingerprint) {
     alg->free_key(pub_only);
     alg->free_key(again);
 }
+
+// A forged private half with enormous primes is refused on their sizes,
+// before any product of them is formed (that product would stall the
+// worker that loads the key file).
+TEST(CryptoRsa, ForgedHugePrivateNumbersAreRefusedOnTheirSize) {
+    RsaKey key = TestRsaKey(1024);
+    Bytes pub = RsaPublicBlob(key);
+    RsaKey forged = key;
+    const unsigned huge_bits = 4000000;
+    for (Bignum* n : {&forged.p, &forged.q}) {
+        *n = BnZeroOfBits(huge_bits + 1);
+        BnSetBit(*n, huge_bits, 1);
+        BnSetBit(*n, 0, 1);
+    }
+    RsaKey out;
+    EXPECT_FALSE(RsaFromBlobs(pub, RsaPrivateBlob(forged), out));
+    // A private exponent longer than the modulus, or iqmp not below p, is no key either.
+    forged = key;
+    forged.private_exponent = BnMul(key.private_exponent, key.modulus);
+    EXPECT_FALSE(RsaFromBlobs(pub, RsaPrivateBlob(forged), out));
+    forged = key;
+    forged.iqmp = BnAdd(key.iqmp, key.p);
+    EXPECT_FALSE(RsaFromBlobs(pub, RsaPrivateBlob(forged), out));
+    EXPECT_TRUE(RsaFromBlobs(pub, RsaPrivateBlob(key), out));
+}

@@ -215,6 +215,16 @@ TEST_F(SshNetwork, NameIsLookedUpWithGethostbyname) {
     EXPECT_FALSE(canonical.empty());
 }
 
+TEST_F(SshNetwork, EmptyHostIsRefusedBeforeAnyLookup) {
+    gRealGethostbyname = saved_.gethostbyname;
+    Winsock().gethostbyname = CountingLookup;
+    std::string canonical = "untouched";
+    NetAddress address = NetLookup("", &canonical);
+    EXPECT_EQ(gLookups, 0);
+    EXPECT_STREQ(address.error, "Host does not exist");
+    EXPECT_EQ(canonical, "untouched");
+}
+
 TEST_F(SshNetwork, UnknownHostDoesNotExist) {
     std::string canonical = "untouched";
     NetAddress address = NetLookup("nonexistent.invalid", &canonical);
