@@ -105,6 +105,7 @@ struct EngineJob {
   std::vector<TransferItem>* transferList = nullptr;
   uint32_t flags = 0;
   std::vector<std::string>* names = nullptr;         // name pairs or names for rename/mkdir/chmod jobs
+  char filterMask[260] = {};  // transfer walks: the panes' file mask when the job was started
 };
 
 // Pool.
