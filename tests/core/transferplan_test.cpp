@@ -293,7 +293,7 @@ TEST(Synchronize, NamesHiddenByTheFilterAreNeitherTransferredNorDeleted) {
 
   // A folder transferred as a whole leaves its hidden files behind too.
   steps.clear();
-  ASSERT_EQ(PlanSelection(sides, {{"C:\\s\\sub", true}}, "/new", kCompareConfirm, false, steps), 0);
+  ASSERT_EQ(PlanSelection(sides, {{"C:\\s\\sub", true, 0, 0, ""}}, "/new", kCompareConfirm, false, steps), 0);
   EXPECT_EQ(Describe(steps), (Lines{"3 /new/sub", "4 /new/sub/a.html"}));
 
   // The shell's "*.*" shows everything, names without a dot included.
