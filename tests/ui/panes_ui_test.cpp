@@ -635,3 +635,30 @@ TEST_F(Panes, TheClipboardIsFreeWhileAPastedShellCopyAsksAndServerItemsGoOnDisco
   ASSERT_TRUE(WaitUntil([&] { return WindowText(Server()) == "Not connected"; }, 15000));
   EXPECT_FALSE(IsClipboardFormatAvailable(serverFormat));
 }
+
+TEST_F(Panes, TheFilterBoxMaskHidesFilesInBothPanesButNeverFolders) {
+  MakeFile(serverRoot_ + "\\photo.bin");
+  MakeFile(serverRoot_ + "\\readme.md");
+  MakeFile(localRoot_ + "\\local.bin");
+  ConnectQuick();
+  ASSERT_TRUE(ServerShows("photo.bin"));
+  ASSERT_TRUE(LocalShows("local.bin"));
+  // The mask typed into the filter box and entered, with real keys.
+  HWND box = GetDlgItem(GetDlgItem(program_.mainWindow, IDC_REBAR), IDC_FILTER_BAND);
+  ASSERT_NE(box, nullptr);
+  RECT r;
+  GetWindowRect(box, &r);
+  const std::string at = std::to_string((r.left + r.right) / 2) + " " + std::to_string((r.top + r.bottom) / 2);
+  HWND edit = reinterpret_cast<HWND>(SendMessageA(box, CBEM_GETEDITCONTROL, 0, 0));
+  ASSERT_NE(edit, nullptr);
+  ASSERT_TRUE(RunHostTool("/usr/bin/xdotool", "mousemove " + at + " click 1"));
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(program_) == edit; }, 10000));
+  ASSERT_TRUE(RunHostTool("/usr/bin/xdotool", "type --delay 50 *.txt;*.md"));
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(edit) == "*.txt;*.md"; }, 10000)) << WindowText(edit);
+  ASSERT_TRUE(RunHostTool("/usr/bin/xdotool", "key Return"));
+  EXPECT_TRUE(ServerShows("photo.bin", false));
+  EXPECT_TRUE(LocalShows("local.bin", false));
+  EXPECT_EQ(PaneItems(program_, Server()), (std::vector<std::string>{"alpha", "beta", "notes.txt", "readme.md"}));
+  EXPECT_EQ(PaneItems(program_, Local()), (std::vector<std::string>{"sub", "keep.txt"}));
+  ScreenshotIfAsked("filter-mask");
+}
