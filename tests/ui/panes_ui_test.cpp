@@ -661,4 +661,12 @@ TEST_F(Panes, TheFilterBoxMaskHidesFilesInBothPanesButNeverFolders) {
   EXPECT_EQ(PaneItems(program_, Server()), (std::vector<std::string>{"alpha", "beta", "notes.txt", "readme.md"}));
   EXPECT_EQ(PaneItems(program_, Local()), (std::vector<std::string>{"sub", "keep.txt"}));
   ScreenshotIfAsked("filter-mask");
+
+  // A folder uploaded under the mask leaves the files it hides behind.
+  MakeFile(localRoot_ + "\\sub\\skip.bin");
+  ASSERT_TRUE(SelectPaneItem(program_, Local(), "sub"));
+  Command(Local(), CMD_UPLOAD);
+  ASSERT_TRUE(ServerShows("sub"));  // the listing after the whole job
+  EXPECT_TRUE(Exists(serverRoot_ + "\\sub\\victim.txt"));
+  EXPECT_FALSE(Exists(serverRoot_ + "\\sub\\skip.bin"));
 }
