@@ -241,7 +241,7 @@ void StoreSteps(EngineJob* job, const std::vector<TransferStep>& steps) {
     }
     list->push_back(item);
   }
-  delete job->transferList;
+  job->transferList.reset();
   job->transferList = list;
 }
 
@@ -386,7 +386,7 @@ bool StartTransfer(const char* destinationFolder, int direction, uint32_t flags,
     return false;
   }
   job->direction = direction;
-  CopyText(job->filterMask, gApp.paneFilter);
+  CopyText(job->filterMask, Options().paneFilter);
   job->flags = flags | (gCurrent.record.overwriteWithoutAsking ? kTransferOverwrite : 0);
   job->transferList = owned ? owned.release() : new std::vector<TransferItem>();
   if (!StartJob(TransferSelectionJob, job)) {
@@ -424,7 +424,7 @@ bool StartSynchronize(const char* localFolder, const char* serverFolder) {
   gStartTick = GetTickCount();
   ClearCancelRequest();
   job->direction = 1;
-  CopyText(job->filterMask, gApp.paneFilter);
+  CopyText(job->filterMask, Options().paneFilter);
   if (!StartJob(SynchronizeJob, job)) {
     FreeJob(job);
     return false;

@@ -59,7 +59,7 @@ HWND CreatePaneWindow(HWND parent, bool server, int x, int width, int height) {
   return CreateWindowExA(WS_EX_CONTROLPARENT, server ? kServerPaneClass : kLocalPaneClass, "",
                          WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, x, 0, width, height, parent,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(server ? IDC_SERVER_PANE : IDC_LOCAL_PANE)),
-                         gApp.instance, nullptr);
+                         ProgramInstance(), nullptr);
 }
 
 CLocalFrame* LocalFrame() { return gLocalFrame; }
@@ -71,7 +71,7 @@ void RebuildPaneBars(bool keepLayout) {
 }
 
 CFrame* ActiveFrame() {
-  if (gServerFrame && gApp.activePane == gServerFrame->window) return gServerFrame;
+  if (gServerFrame && ActivePaneWindow() == gServerFrame->window) return gServerFrame;
   return gLocalFrame;
 }
 
@@ -177,7 +177,7 @@ std::string ReadDropFileList(HANDLE data) {
 }
 
 bool FilterHides(const char* name, uint32_t attributes) {
-  return HiddenByFilter(name, (attributes & kAttrDirectory) != 0, gApp.paneFilter);
+  return HiddenByFilter(name, (attributes & kAttrDirectory) != 0, Options().paneFilter);
 }
 
 void ShowSystemError(DWORD code) {
