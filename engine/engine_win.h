@@ -106,6 +106,7 @@ struct EngineJob {
   std::unique_ptr<std::vector<TransferItem>> transferList;
   uint32_t flags = 0;
   std::unique_ptr<std::vector<std::string>> names;       // name pairs or names for rename/mkdir/chmod jobs
+  char filterMask[260] = {};  // transfer walks: the panes' file mask when the job was started
 };
 
 // Pool.

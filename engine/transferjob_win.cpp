@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/textbuf.h"
+#include "base/useroptions.h"
 #include "engine/engine_win.h"
 #include "engine/ineterror_win.h"
 #include "engine/progressapi_win.h"
@@ -120,8 +121,9 @@ struct JobSides {
   std::map<std::string, std::vector<FileEntry>> localDestinations;
   PlanSides sides;
 
-  explicit JobSides(int direction) {
+  JobSides(int direction, const char* filterMask) {
     sides.direction = direction;
+    sides.filterMask = filterMask;
     sides.ignoreCase = gCurrent.record.namesIgnoreCase != 0;
     sides.notTransferred = &gCurrent.lists.notTransferred;
     sides.notDeleted = &gCurrent.lists.notDeleted;
@@ -317,7 +319,7 @@ unsigned __stdcall TransferSelectionJob(void* argument) {
   std::vector<TransferStep> steps;
   int result;
   {
-    JobSides sides(job->direction);
+    JobSides sides(job->direction, job->filterMask);
     result = PlanSelection(sides.sides, selection, job->resultPath, InitialCompareFlags(job->flags), editOrView,
                            steps);
   }
@@ -343,7 +345,7 @@ unsigned __stdcall SynchronizeJob(void* argument) {
   int flags = gCurrent.record.overwriteWithoutAsking ? kCompareYesToAll : 0;
   int result;
   {
-    JobSides sides(1);
+    JobSides sides(1, job->filterMask);
     result = WalkFolderPair(sides.sides, job->directory, job->resultPath, flags, steps);
   }
   // A walk that failed part way would delete what it did not see: nothing
@@ -382,6 +384,7 @@ bool StartTransfer(const char* destinationFolder, int direction, uint32_t flags,
     return false;
   }
   job->direction = direction;
+  CopyText(job->filterMask, Options().paneFilter);
   job->flags = flags | (gCurrent.record.overwriteWithoutAsking ? kTransferOverwrite : 0);
   job->transferList = std::make_unique<std::vector<TransferItem>>(std::move(selection));
   if (!StartJob(TransferSelectionJob, job)) {
@@ -419,6 +422,7 @@ bool StartSynchronize(const char* localFolder, const char* serverFolder) {
   gStartTick = GetTickCount();
   ClearCancelRequest();
   job->direction = 1;
+  CopyText(job->filterMask, Options().paneFilter);
   if (!StartJob(SynchronizeJob, job)) {
     FreeJob(job);
     return false;

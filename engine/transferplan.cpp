@@ -41,15 +41,31 @@ bool JoinPair(const PlanSides& sides, const std::string& source, const std::stri
   return false;
 }
 
+bool Hidden(const PlanSides& sides, const FileEntry& e) {
+  return HiddenByFilter(e.name, IsDirectoryEntry(e), sides.filterMask);
+}
+
+// Leaves out what the file mask hides.
+void DropHidden(const PlanSides& sides, std::vector<FileEntry>& entries) {
+  if (sides.filterMask.empty()) return;
+  entries.erase(std::remove_if(entries.begin(), entries.end(), [&](const FileEntry& e) { return Hidden(sides, e); }),
+                entries.end());
+}
+
 // Delete steps for everything in a destination folder, then the folder.
-// Links are deleted as links, never entered.
-int DeleteFolderSteps(PlanSides& sides, const std::string& folder, std::vector<TransferStep>& steps) {
+// Links are deleted as links, never entered. A file the mask hides stays,
+// and so do the folders that hold it (`kept`).
+int DeleteFolderSteps(PlanSides& sides, const std::string& folder, std::vector<TransferStep>& steps, bool& kept) {
   const bool serverSide = sides.direction != 0;
   std::vector<FileEntry> entries;
   int result = sides.list(serverSide, folder, entries);
   if (result != 0) return result;
   for (const FileEntry& e : entries) {
     if (Cancelled(sides)) return kPlanCancelled;
+    if (Hidden(sides, e)) {
+      kept = true;
+      continue;
+    }
     TransferStep step;
     if (JoinOnSide(sides, serverSide, folder, e.name, step.destination) != 0) {
       // A name that cannot be addressed keeps its folder from going too.
@@ -57,13 +73,16 @@ int DeleteFolderSteps(PlanSides& sides, const std::string& folder, std::vector<T
       continue;
     }
     if (IsWalkedFolder(e)) {
-      result = DeleteFolderSteps(sides, step.destination, steps);
+      bool keptBelow = false;
+      result = DeleteFolderSteps(sides, step.destination, steps, keptBelow);
       if (result != 0) return result;
+      kept = kept || keptBelow;
       continue;
     }
     step.kind = kStepDelete;
     steps.push_back(std::move(step));
   }
+  if (kept) return 0;
   TransferStep self;
   self.kind = kStepRemoveDirectory;
   self.destination = folder;
@@ -77,11 +96,13 @@ int Walk(PlanSides& sides, const std::string& source, const std::string& destina
   std::vector<FileEntry> sourceEntries;
   int result = sides.list(!upload, source, sourceEntries);
   if (result != 0) return result;
+  DropHidden(sides, sourceEntries);
 
   if (compare) {
     std::vector<FileEntry> destinationEntries;
     result = sides.list(upload, destination, destinationEntries);
     if (result != 0) return result;
+    DropHidden(sides, destinationEntries);
     for (const FileEntry& existing : destinationEntries) {
       if (Cancelled(sides)) return kPlanCancelled;
       const bool folder = IsWalkedFolder(existing);
@@ -96,7 +117,8 @@ int Walk(PlanSides& sides, const std::string& source, const std::string& destina
           continue;
         }
         if (folder) {
-          result = DeleteFolderSteps(sides, path, steps);
+          bool kept = false;
+          result = DeleteFolderSteps(sides, path, steps, kept);
           if (result != 0) return result;
         } else {
           TransferStep step;

@@ -37,6 +37,9 @@ struct PlanSides {
   const std::vector<std::string>* notDeleted = nullptr;
   LeadByteTest isLeadByte = nullptr;
   bool onlyIfNewer = false;  // the overwrite dialog's check box, kept between questions
+  // The panes' file mask: a file it hides is neither transferred nor
+  // deleted by a walk, and a folder that keeps one is not removed.
+  std::string filterMask;
 
   // Lists one folder of the server or the local side; non-zero fails the walk.
   std::function<int(bool serverSide, const std::string& folder, std::vector<FileEntry>& entries)> list;

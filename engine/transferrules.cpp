@@ -51,6 +51,11 @@ bool NameInPatterns(std::string_view name, const std::vector<std::string>& patte
   return false;
 }
 
+bool HiddenByFilter(std::string_view name, bool folder, std::string_view mask) {
+  if (folder || mask.empty() || mask == "*.*") return false;
+  return !MatchesNamePattern(name, mask);
+}
+
 bool SetsPermissionAfterUpload(int mode, std::string_view name, const std::vector<std::string>& permissionTypes) {
   if (mode == 1) return true;
   return mode == 2 && ExtensionInList(BaseName(name), permissionTypes);

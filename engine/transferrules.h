@@ -45,6 +45,12 @@ inline int InitialCompareFlags(uint32_t jobFlags) {
 bool MatchesNamePattern(std::string_view name, std::string_view pattern);
 bool NameInPatterns(std::string_view name, const std::vector<std::string>& patterns);
 
+// Whether the panes' file mask hides an entry: a file whose name matches
+// none of its patterns. Folders are never hidden, an empty mask hides
+// nothing, and "*.*" shows every name, with or without a dot, as the
+// shell's match does.
+bool HiddenByFilter(std::string_view name, bool folder, std::string_view mask);
+
 // Whether an uploaded file gets the profile's permission: mode 1 always,
 // mode 2 when the extension of `name` is in `permissionTypes`.
 bool SetsPermissionAfterUpload(int mode, std::string_view name, const std::vector<std::string>& permissionTypes);

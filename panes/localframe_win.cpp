@@ -21,7 +21,7 @@
 #include "res/resource.h"
 
 namespace {
-std::string CurrentFolder() {
+std::string ProcessFolder() {
   char folder[MAX_PATH] = {};
   DWORD n = GetCurrentDirectoryA(sizeof folder, folder);
   return n > 0 && n < sizeof folder ? folder : "";
@@ -34,31 +34,42 @@ void FillFromFind(FileEntry& e, const WIN32_FIND_DATAA& data) {
   WriteAttributeLetters(data.dwFileAttributes, e.permissions);
 }
 
-// The mask the filter box put in force (applied on Enter, not while typing).
-std::string FilterMask() { return Options().paneFilter; }
 }  // namespace
 
 CLocalFrame::CLocalFrame() : CFrame(false) {}
 
+std::string CLocalFrame::Folder() const { return current[0] ? std::string(current) : ProcessFolder(); }
+
+bool CLocalFrame::JoinHere(const char* name, std::string& out) const {
+  const std::string folder = Folder();
+  return !folder.empty() && JoinPanePath(folder, name, '\\', out);
+}
+
 bool CLocalFrame::GetJoinDirectory(char (&buffer)[260]) {
-  std::string joined = CurrentFolder();
+  std::string joined = Folder();
   if (joined.empty()) return false;
   if (joined.back() != '\\') joined += '\\';
   return CopyTextWhole(buffer, joined);
 }
 
-void CLocalFrame::Refresh(uint32_t, EngineJob*) {
+void CLocalFrame::Refresh(uint32_t flags, EngineJob*) {
+  std::string folder = (flags & kRefreshProcessFolder) ? ProcessFolder() : Folder();
+  // The process's current directory follows the pane again (it is what
+  // the program remembers at exit); a folder that is gone gives way to it.
+  if (folder.empty() || (lstrcmpiA(folder.c_str(), ProcessFolder().c_str()) != 0 && !SetCurrentDirectoryA(folder.c_str())))
+    folder = ProcessFolder();
   std::vector<FileEntry> fresh;
-  const std::string mask = FilterMask();
+  std::string pattern;
   WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA("*.*", &data);
+  HANDLE find = JoinPanePath(folder, "*.*", '\\', pattern) ? FindFirstFileA(pattern.c_str(), &data)
+                                                            : INVALID_HANDLE_VALUE;
   if (find != INVALID_HANDLE_VALUE) {
     do {
       const DWORD a = data.dwFileAttributes;
       if (Options().hideHiddenLocal && (a & FILE_ATTRIBUTE_HIDDEN)) continue;
       if (Options().hideSystemLocal && (a & FILE_ATTRIBUTE_HIDDEN) && (a & FILE_ATTRIBUTE_SYSTEM)) continue;
       if (std::strcmp(data.cFileName, ".") == 0 || std::strcmp(data.cFileName, "..") == 0) continue;
-      if (!(a & FILE_ATTRIBUTE_DIRECTORY) && !mask.empty() && !PathMatchSpecA(data.cFileName, mask.c_str())) continue;
+      if (FilterHides(data.cFileName, a)) continue;
       FileEntry e;
       if (!CopyTextWhole(e.name, data.cFileName)) continue;
       FillFromFind(e, data);
@@ -66,7 +77,6 @@ void CLocalFrame::Refresh(uint32_t, EngineJob*) {
     } while (FindNextFileA(find, &data));
     FindClose(find);
   }
-  const std::string folder = CurrentFolder();
   ShowEntries(std::move(fresh));
   if (!folder.empty()) {
     if (std::strcmp(folder.c_str(), current) != 0) ShowDirectory(folder.c_str());
@@ -77,18 +87,20 @@ void CLocalFrame::Refresh(uint32_t, EngineJob*) {
 }
 
 bool CLocalFrame::ChangeTo(const char* path, bool mapToServer) {
-  const std::string old = CurrentFolder();
+  const std::string old = Folder();
   if (lstrcmpiA(path, old.c_str()) == 0) {
     CancelMove(history);
     return false;
   }
+  // A relative path ("..", a typed name) starts from the folder shown.
+  if (!old.empty()) SetCurrentDirectoryA(old.c_str());
   if (!SetCurrentDirectoryA(path)) {
     const DWORD code = GetLastError();
     CancelMove(history);
     ShowSystemError(code);
     return false;
   }
-  Refresh(0, nullptr);
+  Refresh(kRefreshProcessFolder, nullptr);
   if (gCurrent.record.rememberLastFolders && gCurrent.name[0]) {
     HKEY key = OpenProfileKey(gCurrent.name, 0);
     RegWriteString(key, "LastLocalDir", current);
@@ -142,7 +154,7 @@ void CLocalFrame::OpenSelection() {
   for (int item = NextSelected(-1, entry); item >= 0; item = NextSelected(item, entry)) {
     const FileEntry& e = entries[static_cast<size_t>(entry)];
     std::string path;
-    if (!JoinPanePath(CurrentFolder(), e.name, '\\', path)) continue;
+    if (!JoinHere(e.name, path)) continue;
     if (IsDirectoryEntry(e)) {
       ChangeDirectory(path.c_str());
       return;
@@ -175,15 +187,12 @@ unsigned __stdcall LocalDeleteJob(void* argument) {
 
 void CLocalFrame::DeleteSelection(bool permanent) {
   if (AddressHasFocus()) return;
-  std::string prefix = CurrentFolder();
-  if (prefix.empty()) return;
-  // Full paths now: the job runs later, when the current directory may
-  // have moved on.
+  // Full paths now: the job runs later, when the pane may have moved on.
   auto names = std::make_unique<std::vector<std::string>>();
   int entry = -1;
   for (int item = NextSelected(-1, entry); item >= 0; item = NextSelected(item, entry)) {
     std::string path;
-    if (JoinPanePath(prefix, entries[static_cast<size_t>(entry)].name, '\\', path)) names->push_back(path);
+    if (JoinHere(entries[static_cast<size_t>(entry)].name, path)) names->push_back(path);
   }
   if (names->empty()) return;
   auto* job = new EngineJob();
@@ -216,7 +225,9 @@ LRESULT CLocalFrame::OnEndLabelEdit(NMLVDISPINFOA* info) {
   const std::string oldName = e.name;
   const std::string wanted = info->item.pszText ? info->item.pszText : oldName;
   if (!pending && wanted == oldName) return FALSE;
-  if (wanted.empty() || wanted.size() >= sizeof e.name || wanted.find_first_not_of(". ") == std::string::npos) {
+  // A name, not a path: the item stays in the folder shown.
+  std::string oldPath, newPath;
+  if (!IsPlainLocalName(wanted) || !JoinHere(oldName.c_str(), oldPath) || !JoinHere(wanted.c_str(), newPath)) {
     ShowMessageFormat(nullptr, IDS_BAD_NEW_NAME, wanted.c_str(), MB_OK | MB_ICONWARNING);
     Refresh(0, nullptr);
     return FALSE;
@@ -229,14 +240,14 @@ LRESULT CLocalFrame::OnEndLabelEdit(NMLVDISPINFOA* info) {
   bool ok;
   if (pending) {
     if (e.attributes & kAttrDirectory) {
-      ok = CreateDirectoryA(wanted.c_str(), nullptr) != 0;
+      ok = CreateDirectoryA(newPath.c_str(), nullptr) != 0;
     } else {
-      HANDLE file = CreateFileA(wanted.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+      HANDLE file = CreateFileA(newPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
       ok = file != INVALID_HANDLE_VALUE;
       if (ok) CloseHandle(file);
     }
   } else {
-    ok = MoveFileA(oldName.c_str(), wanted.c_str()) != 0;
+    ok = MoveFileA(oldPath.c_str(), newPath.c_str()) != 0;
   }
   if (!ok) {
     const DWORD code = GetLastError();
@@ -246,7 +257,7 @@ LRESULT CLocalFrame::OnEndLabelEdit(NMLVDISPINFOA* info) {
   }
   CopyText(e.name, wanted);
   WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA(wanted.c_str(), &data);
+  HANDLE find = FindFirstFileA(newPath.c_str(), &data);
   if (find != INVALID_HANDLE_VALUE) {
     FillFromFind(e, data);
     FindClose(find);
@@ -275,7 +286,7 @@ void CLocalFrame::PasteData(HANDLE data, int effect, UINT format) {
     // folder; they stay on the server.
     CServerFrame* server = ServerFrame();
     if (!server || !server->ClipboardPending() || !IsConnected()) return;
-    std::string folder = CurrentFolder();
+    std::string folder = Folder();
     if (folder.empty()) return;
     StartTransfer(folder.c_str(), 0, 0, server->pendingClipboard);
     return;
@@ -287,7 +298,9 @@ void CLocalFrame::PasteData(HANDLE data, int effect, UINT format) {
 
 void CLocalFrame::DropFiles(UINT, const char* paths, int effect) {
   if (!paths || !paths[0]) return;
-  std::string target = CurrentFolder();
+  std::string target = Folder();
+  if (target.empty()) return;
+  const std::string here = target;
   std::string list;
   for (const char* p = paths; *p; p += std::strlen(p) + 1) list.append(p).push_back('\0');
   list.push_back('\0');
@@ -300,7 +313,7 @@ void CLocalFrame::DropFiles(UINT, const char* paths, int effect) {
   char first[MAX_PATH];
   if (CopyText(first, paths)) {
     PathRemoveFileSpecA(first);
-    if (lstrcmpiA(first, CurrentFolder().c_str()) == 0) op.fFlags |= FOF_RENAMEONCOLLISION;
+    if (lstrcmpiA(first, here.c_str()) == 0) op.fFlags |= FOF_RENAMEONCOLLISION;
   }
   SHFileOperationA(&op);
   Refresh(0, nullptr);

@@ -1,9 +1,15 @@
-// CLocalFrame: a folder of the local file system. Its directory is the
-// process's current directory, so names are relative to it.
+// CLocalFrame: a folder of the local file system. Entering a folder makes
+// it the process's current directory too, but every name the pane acts on
+// is joined to the folder it shows: other code of the process (a file
+// dialog) may move the current directory behind the pane's back.
 #ifndef VORTO_PANES_LOCALFRAME_WIN_H
 #define VORTO_PANES_LOCALFRAME_WIN_H
 
 #include "panes/frame_win.h"
+
+// Refresh flag: take the process's current directory as the pane's folder
+// (start-up, a profile's folder); without it the pane lists its own folder.
+constexpr uint32_t kRefreshProcessFolder = 1;
 
 class CLocalFrame : public CFrame {
  public:
@@ -29,6 +35,9 @@ class CLocalFrame : public CFrame {
 
  private:
   bool ChangeTo(const char* path, bool mapToServer);
+  // The folder shown (the process's current directory before any is).
+  std::string Folder() const;
+  bool JoinHere(const char* name, std::string& out) const;
   bool OnCommand(int id, int notifyCode);
   LRESULT OnEndLabelEdit(NMLVDISPINFOA* info);
   void GoToSpecialFolder(int csidl);

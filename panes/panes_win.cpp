@@ -2,10 +2,13 @@
 
 #include <shlobj.h>
 
+#include <cstring>
 #include <string>
 
 #include "base/msgbox_win.h"
 #include "base/program_win.h"
+#include "base/useroptions.h"
+#include "engine/transferrules.h"
 #include "panes/frame_win.h"
 #include "panes/localframe_win.h"
 #include "panes/serverframe_win.h"
@@ -120,7 +123,7 @@ void RefreshServerPane() {
 }
 
 void RefreshLocalPane() {
-  if (gLocalFrame) gLocalFrame->Refresh(0, nullptr);
+  if (gLocalFrame) gLocalFrame->Refresh(kRefreshProcessFolder, nullptr);
 }
 
 bool OnPaneJobDone(EngineJob* job, uint32_t flags) {
@@ -140,18 +143,42 @@ bool ClipboardOffersPaste(bool remote) {
          (remote && IsClipboardFormatAvailable(CF_TEXT));
 }
 
+namespace {
+// A private copy of a clipboard block, read only within its size.
+HGLOBAL CopyBlock(HANDLE data) {
+  if (!data) return nullptr;
+  const SIZE_T size = GlobalSize(data);
+  const void* from = GlobalLock(data);
+  if (!from) return nullptr;
+  HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size ? size : 1);
+  void* to = copy ? GlobalLock(copy) : nullptr;
+  if (to) {
+    std::memcpy(to, from, size);
+    GlobalUnlock(copy);
+  } else if (copy) {
+    GlobalFree(copy);
+    copy = nullptr;
+  }
+  GlobalUnlock(data);
+  return copy;
+}
+}  // namespace
+
 void PasteFromClipboard(CFrame& frame) {
   UINT format = 0;
   if (IsClipboardFormatAvailable(ServerClipboardFormat())) format = ServerClipboardFormat();
   else if (IsClipboardFormatAvailable(CF_HDROP)) format = CF_HDROP;
   else if (frame.remote && IsClipboardFormatAvailable(CF_TEXT)) format = CF_TEXT;
   if (!format || !OpenClipboard(frame.window)) return;
-  HANDLE data = GetClipboardData(format);
+  // The pane works on a copy once the clipboard is closed again: a shell
+  // copy or move may run long and ask questions, and other programs must
+  // be able to use the clipboard meanwhile.
+  HGLOBAL data = CopyBlock(GetClipboardData(format));
   const bool serverPending = format == ServerClipboardFormat() && gServerFrame && gServerFrame->ClipboardPending();
-  const int effect = frame.clipboardEffect == 1 ? 2 : 1;
-  // The data stays the clipboard's; the pane reads it before closing.
-  if (data || serverPending) frame.PasteData(data, effect, format);
   CloseClipboard();
+  const int effect = frame.clipboardEffect == 1 ? 2 : 1;
+  if (data || serverPending) frame.PasteData(data, effect, format);
+  if (data) GlobalFree(data);
 }
 
 std::string ReadDropFileList(HANDLE data) {
@@ -183,6 +210,10 @@ std::string ReadDropFileList(HANDLE data) {
   }
   GlobalUnlock(data);
   return list;
+}
+
+bool FilterHides(const char* name, uint32_t attributes) {
+  return HiddenByFilter(name, (attributes & kAttrDirectory) != 0, Options().paneFilter);
 }
 
 void ShowSystemError(DWORD code) {

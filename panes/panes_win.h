@@ -73,6 +73,9 @@ void PasteFromClipboard(CFrame& frame);
 // The paths of a CF_HDROP block as NUL-separated text ending in two NULs,
 // read only within the block; empty when it holds none.
 std::string ReadDropFileList(HANDLE data);
+// Whether the filter box's mask in force hides an entry of either pane:
+// files whose names it does not match; folders are always shown.
+bool FilterHides(const char* name, uint32_t attributes);
 // Shows the system's text for a Windows error code.
 void ShowSystemError(DWORD code);
 

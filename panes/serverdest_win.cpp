@@ -63,29 +63,32 @@ INT_PTR CALLBACK DestinationProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 void CServerFrame::CopyOrMoveTo(bool copy) {
   if (!IsConnected() || SelectedCount() == 0) return;
+  // The items and folder as they are now: a listing that arrives while the
+  // dialog is open replaces the pane's entries and its selection.
+  const std::vector<ChosenEntry> chosen = ChosenEntries();
+  const std::string here = current;
+  if (chosen.empty()) return;
   DestinationState state;
   state.description = DescribeSelection();
-  state.folders.push_back(current);
+  state.folders.push_back(here);
   for (const AddressEntry& entry : addressEntries)
-    if (entry.text != current) state.folders.push_back(entry.text);
+    if (entry.text != here) state.folders.push_back(entry.text);
   if (DialogBoxParamA(ResourceLibrary(), MAKEINTRESOURCEA(copy ? IDD_COPY_TO : IDD_MOVE_TO), MainWindow(),
                       DestinationProc, reinterpret_cast<LPARAM>(&state)) != IDOK ||
       state.chosen.empty())
     return;
   std::string destination;
   if (state.chosen[0] == '/') destination = state.chosen;
-  else if (!JoinPanePath(current, state.chosen, '/', destination)) return;
-  std::string here = current, there = destination;
-  if (here.size() > 1 && here.back() == '/') here.pop_back();
+  else if (!JoinPanePath(here, state.chosen, '/', destination)) return;
+  std::string from = here, there = destination;
+  if (from.size() > 1 && from.back() == '/') from.pop_back();
   if (there.size() > 1 && there.back() == '/') there.pop_back();
-  const bool sameFolder = here == there;
+  const bool sameFolder = from == there;
   if (sameFolder && !copy) return;  // moving onto itself
   auto* pairs = new std::vector<std::string>();
-  int entry = -1;
-  for (int item = NextSelected(-1, entry); item >= 0; item = NextSelected(item, entry)) {
-    std::string name = entries[static_cast<size_t>(entry)].name;
-    std::string source, target;
-    if (!FullPath(name.c_str(), source)) continue;
+  for (const ChosenEntry& c : chosen) {
+    std::string name = c.entry.name;
+    std::string target;
     if (sameFolder) {
       char copied[300];
       snprintf(copied, sizeof copied, LoadResString(IDS_COPY_OF).c_str(), name.c_str());
@@ -94,7 +97,7 @@ void CServerFrame::CopyOrMoveTo(bool copy) {
     }
     // A path that would not fit is skipped, never cut into another name.
     if (name.find('/') != std::string::npos || !JoinPanePath(destination, name, '/', target)) continue;
-    pairs->push_back(source);
+    pairs->push_back(c.path);
     pairs->push_back(target);
   }
   QueueRenamePairs(pairs, copy);

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -43,6 +44,18 @@ bool CServerFrame::FullPath(const char* name, std::string& out) const {
   return JoinPanePath(current, name, '/', out);
 }
 
+std::vector<ChosenEntry> CServerFrame::ChosenEntries() const {
+  std::vector<ChosenEntry> chosen;
+  int entry = -1;
+  for (int item = NextSelected(-1, entry); item >= 0; item = NextSelected(item, entry)) {
+    ChosenEntry c;
+    c.entry = entries[static_cast<size_t>(entry)];
+    // A path that would not fit is left out, never cut into another name.
+    if (FullPath(c.entry.name, c.path)) chosen.push_back(std::move(c));
+  }
+  return chosen;
+}
+
 bool CServerFrame::StartServerJob(JobFunction function, EngineJob* job) {
   if (StartJob(function, job)) return true;
   FreeJob(job);
@@ -67,6 +80,7 @@ void CServerFrame::Refresh(uint32_t flags, EngineJob* job) {
       while (SendMessageA(address, CBEM_DELETEITEM, 0, 0) > 0) {
       }
     SetAddressEnabled(false);
+    DropServerClipboard();
     current[0] = '\0';
     history = NavHistory();
     addressEntries.clear();
@@ -86,7 +100,9 @@ void CServerFrame::Refresh(uint32_t flags, EngineJob* job) {
     ofn.lpstrFile = savePath;
     ofn.nMaxFile = sizeof savePath;
     ofn.lpstrDefExt = "txt";
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    // The process's current directory is the local pane's: browsing in the
+    // dialog must not move it.
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!GetSaveFileNameA(&ofn)) return;
   }
   SetAddressEnabled(true);
@@ -125,6 +141,7 @@ void CServerFrame::ShowListing(EngineJob* job) {
   for (FileEntry& e : *job->items) {
     // Dot entries are hidden whichever way the engine listed.
     if (Options().hideHiddenServer && e.name[0] == '.') continue;
+    if (FilterHides(e.name, e.attributes)) continue;
     e.viewSlot[0] = e.viewSlot[1] = kNoViewSlot;
     e.cutMark = 0;
     fresh.push_back(e);
@@ -345,6 +362,17 @@ void CServerFrame::CutOrCopy(bool cut) {
   clipboardSequence = GetClipboardSequenceNumber();
 }
 
+void CServerFrame::DropServerClipboard() {
+  // Items cut or copied on a connection that is closed: a paste must never
+  // act on them on the next server.
+  pendingClipboard.clear();
+  clipboardPending_ = false;
+  if (GetClipboardOwner() == window && OpenClipboard(window)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
+}
+
 void CServerFrame::ShowPastedListing(HANDLE data) {
   if (!data) return;
   const SIZE_T size = GlobalSize(data);
@@ -364,6 +392,9 @@ void CServerFrame::ShowPastedListing(HANDLE data) {
   options.timeZone = gCurrent.record.timeZone;
   options.toUtc = ServerTimeToUtc;
   ParseListing(listing, options, parsed);
+  parsed.erase(std::remove_if(parsed.begin(), parsed.end(),
+                              [](const FileEntry& e) { return FilterHides(e.name, e.attributes); }),
+               parsed.end());
   ShowEntries(std::move(parsed));
   UpdateToolbar();
 }

@@ -12,7 +12,14 @@ constexpr uint32_t kRefreshFromServer = 0x80000000;
 constexpr uint32_t kRefreshToClipboard = 0x80000010;
 constexpr uint32_t kRefreshSaveToFile = 0x80000020;
 
-struct PropertiesResult;
+struct PropertiesState;
+
+// A selected entry as it was when a modal dialog opened: the dialog's own
+// copy, untouched by listings that arrive while it is open.
+struct ChosenEntry {
+  FileEntry entry;
+  std::string path;  // full remote path
+};
 
 class CServerFrame : public CFrame {
  public:
@@ -48,6 +55,8 @@ class CServerFrame : public CFrame {
 
  private:
   void ShowListing(EngineJob* job);
+  void DropServerClipboard();
+  std::vector<ChosenEntry> ChosenEntries() const;
   // Clipboard text parsed as a directory listing and shown as this one.
   void ShowPastedListing(HANDLE data);
   bool OnCommand(int id, int notifyCode);
@@ -61,7 +70,7 @@ class CServerFrame : public CFrame {
 
   EngineJob* changeJob_ = nullptr;  // the change of directory under way
   bool clipboardPending_ = false;
-  friend void ApplyProperties(CServerFrame& pane, const PropertiesResult& result);
+  friend void ApplyProperties(CServerFrame& pane, const PropertiesState& state);
 };
 
 #endif

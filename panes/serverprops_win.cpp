@@ -9,6 +9,7 @@
 
 #include "base/program_win.h"
 #include "base/textbuf.h"
+#include "panes/panepaths.h"
 #include "panes/permbits.h"
 #include "panes/serverframe_win.h"
 #include "res/resource.h"
@@ -19,14 +20,19 @@ struct PropertiesResult {
   int boxes[9];
 };
 
-namespace {
-struct PageState {
-  std::vector<const FileEntry*> selected;
-  const char* location;
+// The sheet works on its own copy of the selection and folder, taken when
+// it opened: a listing that arrives while it is open replaces the pane's
+// entries and may clear its selection.
+struct PropertiesState {
+  std::vector<ChosenEntry> chosen;
+  std::string location;
   PropertiesResult result;
   bool modeTouched = false;
   bool filling = false;
 };
+
+namespace {
+using PageState = PropertiesState;
 
 bool IsOctalMode(const char* text) {
   return std::strlen(text) == 3 && text[0] >= '0' && text[0] <= '7' && text[1] >= '0' && text[1] <= '7' &&
@@ -57,20 +63,20 @@ void BoxesFromMode(HWND page, PageState& state, const char* mode) {
 }
 
 void InitPage(HWND page, PageState& state) {
-  const bool single = state.selected.size() == 1;
+  const bool single = state.chosen.size() == 1;
   if (single) {
-    SetDlgItemTextA(page, IDC_PROP_NAME, state.selected[0]->name);
+    SetDlgItemTextA(page, IDC_PROP_NAME, state.chosen[0].entry.name);
   } else {
     ShowWindow(GetDlgItem(page, IDC_PROP_NAME), SW_HIDE);
     char format[80] = {}, text[120];
     GetDlgItemTextA(page, IDC_PROP_COUNT, format, sizeof format);
-    snprintf(text, sizeof text, format, static_cast<int>(state.selected.size()));
+    snprintf(text, sizeof text, format, static_cast<int>(state.chosen.size()));
     SetDlgItemTextA(page, IDC_PROP_COUNT, text);
     ShowWindow(GetDlgItem(page, IDC_PROP_COUNT), SW_SHOW);
   }
-  SetDlgItemTextA(page, IDC_PROP_LOCATION, state.location);
+  SetDlgItemTextA(page, IDC_PROP_LOCATION, state.location.c_str());
   uint64_t total = 0;
-  for (const FileEntry* e : state.selected) total += static_cast<uint64_t>(e->size);
+  for (const ChosenEntry& c : state.chosen) total += static_cast<uint64_t>(c.entry.size);
   char size[64];
   snprintf(size, sizeof size, "%llu bytes", static_cast<unsigned long long>(total));
   SetDlgItemTextA(page, IDC_PROP_SIZE, size);
@@ -79,7 +85,8 @@ void InitPage(HWND page, PageState& state) {
   state.filling = true;
   for (int i = 0; i < 9; ++i) {
     int seen = -1;
-    for (const FileEntry* e : state.selected) {
+    for (const ChosenEntry& c : state.chosen) {
+      const FileEntry* e = &c.entry;
       const size_t length = FieldLength(e->permissions);
       const int bit = length >= 10 ? (e->permissions[1 + i] != '-' && e->permissions[1 + i] != 'S' &&
                                       e->permissions[1 + i] != 'T')
@@ -96,10 +103,10 @@ void InitPage(HWND page, PageState& state) {
 }
 
 void Collect(HWND page, PageState& state) {
-  if (state.selected.size() == 1) {
+  if (state.chosen.size() == 1) {
     char name[260] = {};
     GetDlgItemTextA(page, IDC_PROP_NAME, name, sizeof name);
-    if (name[0] && std::strcmp(name, state.selected[0]->name) != 0) state.result.newName = name;
+    if (name[0] && std::strcmp(name, state.chosen[0].entry.name) != 0) state.result.newName = name;
   }
   char mode[8] = {};
   GetDlgItemTextA(page, IDC_PROP_MODE, mode, sizeof mode);
@@ -144,17 +151,16 @@ INT_PTR CALLBACK PropertiesPageProc(HWND page, UINT message, WPARAM wParam, LPAR
 }
 }  // namespace
 
-void ApplyProperties(CServerFrame& pane, const PropertiesResult& result) {
-  std::vector<const FileEntry*> selected;
-  int entry = -1;
-  for (int item = pane.NextSelected(-1, entry); item >= 0; item = pane.NextSelected(item, entry))
-    selected.push_back(&pane.entries[static_cast<size_t>(entry)]);
-  if (selected.empty()) return;
+void ApplyProperties(CServerFrame& pane, const PropertiesState& state) {
+  const std::vector<ChosenEntry>& chosen = state.chosen;
+  const PropertiesResult& result = state.result;
+  if (chosen.empty() || !IsConnected()) return;
   std::string renameFrom, renameTo;
-  if (!result.newName.empty() && (!pane.FullPath(selected[0]->name, renameFrom) ||
-                                  !pane.FullPath(result.newName.c_str(), renameTo)))
-    renameFrom.clear(), renameTo.clear();
-  if (selected.size() == 1) CopyText(pane.selectAfterListing, renameTo.empty() ? selected[0]->name : result.newName);
+  if (!result.newName.empty()) {
+    renameFrom = chosen[0].path;
+    if (!JoinPanePath(state.location, result.newName, '/', renameTo)) renameFrom.clear();
+  }
+  if (chosen.size() == 1) CopyText(pane.selectAfterListing, renameTo.empty() ? chosen[0].entry.name : result.newName);
   bool anyBox = false;
   for (int box : result.boxes) anyBox = anyBox || box != kBoxLeave;
   if (result.mode.empty() && !anyBox) {
@@ -162,14 +168,13 @@ void ApplyProperties(CServerFrame& pane, const PropertiesResult& result) {
     return;
   }
   auto* pairs = new std::vector<std::string>();
-  for (const FileEntry* e : selected) {
-    std::string path;
-    if (!pane.FullPath(e->name, path)) continue;
+  for (const ChosenEntry& c : chosen) {
+    const FileEntry* e = &c.entry;
     std::string mode = !result.mode.empty() ? result.mode
                                             : ModeAfterBoxes(std::string_view(e->permissions, FieldLength(e->permissions)),
                                                              result.boxes);
     if (mode.empty()) continue;
-    pairs->push_back(path);
+    pairs->push_back(c.path);
     pairs->push_back(mode);
   }
   pane.QueueChmod(pairs, renameFrom, renameTo);
@@ -177,14 +182,11 @@ void ApplyProperties(CServerFrame& pane, const PropertiesResult& result) {
 
 void CServerFrame::ShowProperties() {
   PageState state;
-  std::string location = current;
-  state.location = location.c_str();
-  int entry = -1;
-  for (int item = NextSelected(-1, entry); item >= 0; item = NextSelected(item, entry))
-    state.selected.push_back(&entries[static_cast<size_t>(entry)]);
-  if (state.selected.empty()) return;
-  std::string caption = state.selected[0]->name;
-  if (state.selected.size() > 1) caption += ", ...";
+  state.location = current;
+  state.chosen = ChosenEntries();
+  if (state.chosen.empty()) return;
+  std::string caption = state.chosen[0].entry.name;
+  if (state.chosen.size() > 1) caption += ", ...";
   PROPSHEETPAGEA page = {};
   page.dwSize = sizeof page;
   page.hInstance = ResourceLibrary();
@@ -201,7 +203,5 @@ void CServerFrame::ShowProperties() {
   header.ppsp = &page;
   for (int& box : state.result.boxes) box = kBoxLeave;
   if (PropertySheetA(&header) <= 0) return;
-  // The sheet ran modally: the selection may have changed only through
-  // this pane, so the entries read above are still the ones to change.
-  ApplyProperties(*this, state.result);
+  ApplyProperties(*this, state);
 }

@@ -272,3 +272,33 @@ TEST(TransferSelection, EditCopiesGetAFreeNameWithoutQuestions) {
   EXPECT_EQ(Describe(steps), (Lines{"4 C:\\tmp\\a2.txt"}));
   EXPECT_EQ(steps[0].source, "/pub/a.txt");
 }
+
+TEST(Synchronize, NamesHiddenByTheFilterAreNeitherTransferredNorDeleted) {
+  Trees t;
+  t.local["C:\\s"] = {File("page.html", kNew), File("draft.txt", kNew), Folder("sub")};
+  t.local["C:\\s\\sub"] = {File("a.html"), File("b.psd")};
+  t.server["/w"] = {File("page.html", kOld), File("notes.txt"), File("gone.html"), Folder("sub"), Folder("dead"),
+                    Folder("empty")};
+  t.server["/w/sub"] = {File("old.psd")};
+  t.server["/w/dead"] = {File("d.html"), File("keep.log")};
+  t.server["/w/empty"] = {File("e.html")};
+  PlanSides sides = t.Sides(1);
+  sides.filterMask = "*.html";
+  int flags = 0;
+  std::vector<TransferStep> steps;
+  ASSERT_EQ(WalkFolderPair(sides, "C:\\s", "/w", flags, steps), 0);
+  // A folder that still holds a hidden file stays; one emptied goes.
+  EXPECT_EQ(Describe(steps), (Lines{"5 /w/page.html", "1 /w/gone.html", "4 /w/sub/a.html", "1 /w/dead/d.html",
+                                    "1 /w/empty/e.html", "2 /w/empty"}));
+
+  // A folder transferred as a whole leaves its hidden files behind too.
+  steps.clear();
+  ASSERT_EQ(PlanSelection(sides, {{"C:\\s\\sub", true, 0, 0, ""}}, "/new", kCompareConfirm, false, steps), 0);
+  EXPECT_EQ(Describe(steps), (Lines{"3 /new/sub", "4 /new/sub/a.html"}));
+
+  // The shell's "*.*" shows everything, names without a dot included.
+  EXPECT_FALSE(HiddenByFilter("noext", false, "*.*"));
+  EXPECT_TRUE(HiddenByFilter("noext", false, "*.txt"));
+  EXPECT_FALSE(HiddenByFilter("folder", true, "*.txt"));
+  EXPECT_FALSE(HiddenByFilter("any", false, ""));
+}

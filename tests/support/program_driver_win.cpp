@@ -120,3 +120,49 @@ std::string StatusBarPart(const RunningProgram& program, HWND statusBar, int par
   VirtualFreeEx(program.process.hProcess, remote, 0, MEM_RELEASE);
   return text;
 }
+
+bool RunHostTool(const char* path, const std::string& arguments) {
+  // Wine starts a host executable given by its drive-Z path directly, but
+  // gives no handle to wait on: callers wait for what the tool does.
+  std::string file = std::string("Z:") + path;
+  for (char& c : file)
+    if (c == '/') c = '\\';
+  std::string line = std::string(path) + " " + arguments;
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessA(file.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  if (pi.hThread) CloseHandle(pi.hThread);
+  if (pi.hProcess) CloseHandle(pi.hProcess);
+  return true;
+}
+
+HWND FocusOf(const RunningProgram& program) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(program.process.dwThreadId, &info) ? info.hwndFocus : nullptr;
+}
+
+void ScreenshotIfAsked(const char* name) {
+  char dir[MAX_PATH] = {};
+  if (!GetEnvironmentVariableA("VORTO_SCREENSHOTS", dir, sizeof dir)) return;
+  const std::string unixPath = std::string(dir) + "/" + name + ".png";
+  std::string path = "Z:" + unixPath;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  DeleteFileA(path.c_str());
+  if (!RunHostTool("/usr/bin/import", "-window root " + unixPath)) return;
+  // Done when the file has stopped growing.
+  LONGLONG last = -1;
+  WaitUntil(
+      [&] {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+        const LONGLONG size = (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        const bool still = size > 0 && size == last;
+        last = size;
+        if (!still) Sleep(200);
+        return still;
+      },
+      20000);
+}

@@ -42,4 +42,14 @@ std::string StatusBarPart(const RunningProgram& program, HWND statusBar, int par
 // dialog it opened), waiting up to `timeoutMs`; null when none came.
 HWND FindProgramWindow(const RunningProgram& program, const char* title, DWORD timeoutMs = 10000);
 
+// Starts a program of the host system (xdotool, import) by its path, for
+// real key presses and mouse clicks that reach the program through the X
+// server as a user's would. It runs on its own: wait for its effect.
+bool RunHostTool(const char* path, const std::string& arguments);
+// The window that has the keyboard focus in the program's main thread.
+HWND FocusOf(const RunningProgram& program);
+// A screenshot of the whole display into VORTO_SHOT_DIR\<name>.png, when
+// folder of the host system), when that variable is set.
+void ScreenshotIfAsked(const char* name);
+
 #endif

@@ -534,3 +534,139 @@ TEST_F(Panes, PastingBetweenThePanesUploadsAndDownloads) {
   EXPECT_TRUE(ReadAll(localRoot_ + "\\server-copy.bin") == std::string(40000, '\x01'));
   EXPECT_TRUE(Exists(serverRoot_ + "\\server-copy.bin"));
 }
+
+TEST_F(Panes, ADeleteAfterSavingAListingElsewhereDeletesOnlyTheFileShown) {
+  const std::string elsewhere = localRoot_ + "-elsewhere";
+  RemoveTree(elsewhere);
+  CreateDirectoryA(elsewhere.c_str(), nullptr);
+  MakeFile(localRoot_ + "\\twin.txt", "shown");
+  MakeFile(elsewhere + "\\twin.txt", "elsewhere");
+  ConnectQuick();
+  ASSERT_TRUE(LocalShows("twin.txt"));
+
+  // "Save listing to file" into another folder, through the file dialog.
+  PostCommand(Server(), CMD_SAVE_LISTING);
+  HWND save = FindProgramDialog(program_, "", IDOK);
+  ASSERT_NE(save, nullptr);
+  HWND name = GetDlgItem(save, 1148);  // the file name box
+  if (!name) name = GetDlgItem(save, 1152);
+  ASSERT_NE(name, nullptr);
+  // Into the folder first, as a user browses there, then the name.
+  SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(elsewhere.c_str()));
+  SendMessageA(save, WM_COMMAND, IDOK, 0);
+  SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("listing.txt"));
+  PostMessageA(save, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(save); }, 10000));
+  ASSERT_TRUE(ServerShows("notes.txt"));
+
+  ASSERT_TRUE(SelectPaneItem(program_, Local(), "twin.txt"));
+  PostCommand(Local(), CMD_DELETE_PERMANENT);
+  ASSERT_TRUE(AnswerDialog(program_, "", IDYES));
+  EXPECT_TRUE(WaitUntil([&] { return !Exists(localRoot_ + "\\twin.txt"); }, 10000));
+  EXPECT_TRUE(Exists(elsewhere + "\\twin.txt"));
+  EXPECT_TRUE(LocalShows("twin.txt", false));
+  EXPECT_TRUE(LocalShows("keep.txt"));
+  KillProgram(program_);
+  RemoveTree(elsewhere);
+}
+
+TEST_F(Panes, PropertiesAndCopyToActOnTheChosenItemsWhenAListingArrivesMeanwhile) {
+  ConnectQuick();
+  ASSERT_TRUE(ServerShows("notes.txt"));
+  ASSERT_TRUE(SelectPaneItem(program_, Server(), "notes.txt"));
+  PostCommand(Server(), CMD_PROPERTIES);
+  HWND sheet = FindProgramDialog(program_, "notes.txt", IDOK);
+  ASSERT_NE(sheet, nullptr);
+  // A new listing replaces the pane's entries under the open sheet.
+  MakeFile(serverRoot_ + "\\arrived.txt");
+  SendMessageA(Server(), WM_COMMAND, CMD_REFRESH, 0);
+  ASSERT_TRUE(ServerShows("arrived.txt"));
+  HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+  ASSERT_NE(page, nullptr);
+  SendMessageA(GetDlgItem(page, IDC_PROP_MODE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("444"));
+  PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+  auto readOnly = [&](const char* name) {
+    DWORD a = GetFileAttributesA((serverRoot_ + "\\" + name).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) != 0;
+  };
+  EXPECT_TRUE(WaitUntil([&] { return readOnly("notes.txt"); }, 10000));
+  EXPECT_FALSE(readOnly("arrived.txt"));
+
+  ASSERT_TRUE(ServerShows("notes.txt"));
+  ASSERT_TRUE(SelectPaneItem(program_, Server(), "notes.txt"));
+  PostCommand(Server(), CMD_COPY_TO);
+  HWND dialog = FindProgramDialog(program_, "Copy To", IDOK);
+  ASSERT_NE(dialog, nullptr);
+  MakeFile(serverRoot_ + "\\arrived2.txt");
+  SendMessageA(Server(), WM_COMMAND, CMD_REFRESH, 0);
+  ASSERT_TRUE(ServerShows("arrived2.txt"));
+  SendMessageA(GetDlgItem(dialog, IDC_DEST_FOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("beta"));
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitUntil([&] { return Exists(serverRoot_ + "\\beta\\notes.txt"); }, 15000));
+  EXPECT_FALSE(Exists(serverRoot_ + "\\beta\\arrived2.txt"));
+  SetFileAttributesA((serverRoot_ + "\\notes.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(Panes, TheClipboardIsFreeWhileAPastedShellCopyAsksAndServerItemsGoOnDisconnect) {
+  MakeFile(localRoot_ + "\\sub\\keep.txt", "old");
+  ConnectQuick();
+  ASSERT_TRUE(LocalShows("keep.txt"));
+  ASSERT_TRUE(SelectPaneItem(program_, Local(), "keep.txt"));
+  Command(Local(), CMD_COPY);
+  Open(Local(), "sub");
+  ASSERT_TRUE(LocalShows("victim.txt"));
+  // The shell asks before replacing sub\keep.txt; meanwhile other programs
+  // can use the clipboard.
+  PostCommand(Local(), CMD_PASTE);
+  HWND question = FindProgramDialog(program_, "", IDYES);
+  ASSERT_NE(question, nullptr);
+  const bool opened = OpenClipboard(nullptr) != 0;
+  if (opened) CloseClipboard();
+  EXPECT_TRUE(opened);
+  PostMessageA(question, WM_COMMAND, IDYES, 0);
+  EXPECT_TRUE(WaitUntil([&] { return ReadAll(localRoot_ + "\\sub\\keep.txt") == "data"; }, 10000));
+
+  // Server items on the clipboard belong to the connection they came from.
+  const UINT serverFormat = RegisterClipboardFormatA("OstravineFtp");
+  ASSERT_TRUE(SelectPaneItem(program_, Server(), "notes.txt"));
+  Command(Server(), CMD_COPY);
+  ASSERT_TRUE(IsClipboardFormatAvailable(serverFormat));
+  SendMessageA(program_.mainWindow, WM_COMMAND, CMD_DISCONNECT, 0);
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(Server()) == "Not connected"; }, 15000));
+  EXPECT_FALSE(IsClipboardFormatAvailable(serverFormat));
+}
+
+TEST_F(Panes, TheFilterBoxMaskHidesFilesInBothPanesButNeverFolders) {
+  MakeFile(serverRoot_ + "\\photo.bin");
+  MakeFile(serverRoot_ + "\\readme.md");
+  MakeFile(localRoot_ + "\\local.bin");
+  ConnectQuick();
+  ASSERT_TRUE(ServerShows("photo.bin"));
+  ASSERT_TRUE(LocalShows("local.bin"));
+  // The mask typed into the filter box and entered, with real keys.
+  HWND box = GetDlgItem(GetDlgItem(program_.mainWindow, IDC_REBAR), IDC_FILTER_BAND);
+  ASSERT_NE(box, nullptr);
+  RECT r;
+  GetWindowRect(box, &r);
+  const std::string at = std::to_string((r.left + r.right) / 2) + " " + std::to_string((r.top + r.bottom) / 2);
+  HWND edit = reinterpret_cast<HWND>(SendMessageA(box, CBEM_GETEDITCONTROL, 0, 0));
+  ASSERT_NE(edit, nullptr);
+  ASSERT_TRUE(RunHostTool("/usr/bin/xdotool", "mousemove " + at + " click 1"));
+  ASSERT_TRUE(WaitUntil([&] { return FocusOf(program_) == edit; }, 10000));
+  ASSERT_TRUE(RunHostTool("/usr/bin/xdotool", "type --delay 50 *.txt;*.md"));
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(edit) == "*.txt;*.md"; }, 10000)) << WindowText(edit);
+  ASSERT_TRUE(RunHostTool("/usr/bin/xdotool", "key Return"));
+  EXPECT_TRUE(ServerShows("photo.bin", false));
+  EXPECT_TRUE(LocalShows("local.bin", false));
+  EXPECT_EQ(PaneItems(program_, Server()), (std::vector<std::string>{"alpha", "beta", "notes.txt", "readme.md"}));
+  EXPECT_EQ(PaneItems(program_, Local()), (std::vector<std::string>{"sub", "keep.txt"}));
+  ScreenshotIfAsked("filter-mask");
+
+  // A folder uploaded under the mask leaves the files it hides behind.
+  MakeFile(localRoot_ + "\\sub\\skip.bin");
+  ASSERT_TRUE(SelectPaneItem(program_, Local(), "sub"));
+  Command(Local(), CMD_UPLOAD);
+  ASSERT_TRUE(ServerShows("sub"));  // the listing after the whole job
+  EXPECT_TRUE(Exists(serverRoot_ + "\\sub\\victim.txt"));
+  EXPECT_FALSE(Exists(serverRoot_ + "\\sub\\skip.bin"));
+}

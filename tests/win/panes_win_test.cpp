@@ -1,9 +1,11 @@
-// The server pane in this process: listings arriving from the engine,
-// hostile names, the stored column layout and sorting, through the pane's
-// real window and list view.
+// The panes in this process: listings arriving from the engine, hostile
+// names, the stored column layout and sorting, the filter mask, the server
+// clipboard, and the local pane's operations when the process's current
+// directory moves, through the panes' real windows and list views.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -15,9 +17,11 @@
 #include "base/shellimages_win.h"
 #include "engine/listparse.h"
 #include "panes/listinfo.h"
+#include "panes/localframe_win.h"
 #include "panes/panes_win.h"
 #include "panes/serverframe_win.h"
 #include "res/resource.h"
+#include "support/files_win.h"
 #include "support/registry_fixture_win.h"
 
 namespace {
@@ -245,4 +249,155 @@ TEST_F(ServerPane, PastedListingTextIsShownAsTheDirectory) {
   SendMessageA(pane_, WM_COMMAND, CMD_PASTE, 0);
   EXPECT_EQ(Items(), (std::vector<std::string>{"pub", "big.iso"}));
   EXPECT_EQ(ServerFrame()->Entries()[1].size, 5000000000ll);
+}
+
+TEST_F(ServerPane, FilterMaskHidesServerFilesButNeverFolders) {
+  Create();
+  std::strcpy(Options().paneFilter, "*.txt;*.md");
+  Deliver({Entry("a.txt", kAttrNormal), Entry("b.bin", kAttrNormal), Entry("docs", kAttrDirectory),
+           Entry("C.TXT", kAttrNormal), Entry("read.me.md", kAttrNormal), Entry("link.bin", kAttrSymlink)});
+  Options().paneFilter[0] = '\0';
+  EXPECT_EQ(Items(), (std::vector<std::string>{"docs", "link.bin", "a.txt", "C.TXT", "read.me.md"}));
+  // Lifting the mask shows everything at the next listing.
+  Deliver({Entry("a.txt", kAttrNormal), Entry("b.bin", kAttrNormal)});
+  EXPECT_EQ(Items(), (std::vector<std::string>{"a.txt", "b.bin"}));
+}
+
+TEST_F(ServerPane, ServerClipboardIsDroppedWhenTheConnectionCloses) {
+  Create();
+  Deliver({Entry("notes.txt", kAttrNormal), Entry("other.txt", kAttrNormal)});
+  ListView_SetItemState(list_, 0, LVIS_SELECTED, LVIS_SELECTED);
+  SendMessageA(pane_, WM_COMMAND, CMD_COPY, 0);
+  ASSERT_EQ(ServerFrame()->pendingClipboard.size(), 1u);
+  ASSERT_TRUE(IsClipboardFormatAvailable(ServerClipboardFormat()));
+  // What the main window does when a connection ends.
+  RefreshServerPane();
+  EXPECT_TRUE(ServerFrame()->pendingClipboard.empty());
+  EXPECT_FALSE(ServerFrame()->ClipboardPending());
+  EXPECT_FALSE(IsClipboardFormatAvailable(ServerClipboardFormat()));
+}
+
+namespace {
+void WriteFile(const std::string& path, const std::string& text) {
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  if (f != INVALID_HANDLE_VALUE) {
+    ::WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(f);
+  }
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Two folders with the same names in them: the pane shows `shown_`, and
+// the process's current directory is moved to `moved_` behind its back, as
+// a file dialog or any other code of the process may do.
+class LocalPane : public ServerPane {
+ protected:
+  void SetUp() override {
+    ServerPane::SetUp();
+    GetCurrentDirectoryA(sizeof saved_, saved_);
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    root_ = std::string(temp) + "vorto-localpane";
+    RemoveTree(root_);
+    shown_ = root_ + "\\shown";
+    moved_ = root_ + "\\moved";
+    for (const std::string& folder : {root_, shown_, moved_, root_ + "\\outside"}) {
+      CreateDirectoryA(folder.c_str(), nullptr);
+      if (folder == root_ || folder == root_ + "\\outside") continue;
+      WriteFile(folder + "\\twin.txt", folder);
+      CreateDirectoryA((folder + "\\sub").c_str(), nullptr);
+    }
+    WriteFile(root_ + "\\outside\\pasted.txt", "pasted");
+    ASSERT_TRUE(SetCurrentDirectoryA(shown_.c_str()));
+    pane_ = CreatePaneWindow(parent_, false, 0, 780, 560);
+    ASSERT_NE(pane_, nullptr);
+    list_ = GetDlgItem(pane_, 258);
+    ASSERT_EQ(std::string(LocalFrame()->CurrentDirectory()), shown_);
+    ASSERT_TRUE(SetCurrentDirectoryA(moved_.c_str()));
+  }
+
+  void TearDown() override {
+    ServerPane::TearDown();
+    SetCurrentDirectoryA(saved_);
+    RemoveTree(root_);
+  }
+
+  bool Select(const std::string& name) {
+    std::vector<std::string> names = Items();
+    ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (size_t i = 0; i < names.size(); ++i)
+      if (names[i] == name) {
+        ListView_SetItemState(list_, static_cast<int>(i), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        return true;
+      }
+    return false;
+  }
+
+  // Ends the label edit that a rename or a new item started with `text`.
+  void TypeLabel(const std::string& text) {
+    HWND edit = reinterpret_cast<HWND>(SendMessageA(list_, LVM_GETEDITCONTROL, 0, 0));
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextA(edit, text.c_str());
+    SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+    Pump();
+  }
+
+  char saved_[MAX_PATH] = {};
+  std::string root_, shown_, moved_;
+};
+}  // namespace
+
+TEST_F(LocalPane, OperationsActOnTheFolderShownWhenTheCurrentDirectoryMoved) {
+  // Rename.
+  ASSERT_TRUE(Select("twin.txt"));
+  SendMessageA(pane_, WM_COMMAND, CMD_RENAME, 0);
+  TypeLabel("renamed.txt");
+  EXPECT_TRUE(Exists(shown_ + "\\renamed.txt"));
+  EXPECT_TRUE(Exists(moved_ + "\\twin.txt"));
+  EXPECT_FALSE(Exists(moved_ + "\\renamed.txt"));
+  // New folder.
+  SendMessageA(pane_, WM_COMMAND, CMD_NEW_FOLDER, 0);
+  TypeLabel("made");
+  EXPECT_TRUE(Exists(shown_ + "\\made"));
+  EXPECT_FALSE(Exists(moved_ + "\\made"));
+  // A refresh lists the folder shown, not the one the process moved to.
+  SendMessageA(pane_, WM_COMMAND, CMD_REFRESH, 0);
+  EXPECT_EQ(std::string(LocalFrame()->CurrentDirectory()), shown_);
+  EXPECT_EQ(Items(), (std::vector<std::string>{"made", "sub", "renamed.txt"}));
+
+  // Copy puts the shown file's full path on the clipboard.
+  SetCurrentDirectoryA(moved_.c_str());
+  ASSERT_TRUE(Select("renamed.txt"));
+  SendMessageA(pane_, WM_COMMAND, CMD_COPY, 0);
+  ASSERT_TRUE(OpenClipboard(parent_));
+  std::string copied = ReadDropFileList(GetClipboardData(CF_HDROP));
+  CloseClipboard();
+  EXPECT_EQ(copied, shown_ + "\\renamed.txt" + std::string(2, '\0'));
+
+  // Paste lands in the folder shown.
+  SetCurrentDirectoryA(moved_.c_str());
+  const std::string pasted = root_ + "\\outside\\pasted.txt" + std::string(2, '\0');
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + pasted.size());
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+  drop->pFiles = sizeof(DROPFILES);
+  std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), pasted.data(), pasted.size());
+  GlobalUnlock(block);
+  ASSERT_TRUE(OpenClipboard(parent_));
+  EmptyClipboard();
+  SetClipboardData(CF_HDROP, block);
+  CloseClipboard();
+  SendMessageA(pane_, WM_COMMAND, CMD_PASTE, 0);
+  EXPECT_TRUE(Exists(shown_ + "\\pasted.txt"));
+  EXPECT_FALSE(Exists(moved_ + "\\pasted.txt"));
+
+  // Open enters the shown folder's "sub", and up comes back from there.
+  SetCurrentDirectoryA(moved_.c_str());
+  ASSERT_TRUE(Select("sub"));
+  SendMessageA(pane_, WM_COMMAND, CMD_OPEN, 0);
+  EXPECT_EQ(std::string(LocalFrame()->CurrentDirectory()), shown_ + "\\sub");
+  SetCurrentDirectoryA(moved_.c_str());
+  SendMessageA(pane_, WM_COMMAND, CMD_UP, 0);
+  EXPECT_EQ(std::string(LocalFrame()->CurrentDirectory()), shown_);
 }
