@@ -44,6 +44,8 @@ constexpr uint32_t kDoneConnected = 0x190000;
 // Listing flags.
 constexpr uint32_t kListToClipboard = 0x10;
 constexpr uint32_t kListSaveToFile = 0x20;
+// Every entry the server has, dot files too (walks and deletes).
+constexpr uint32_t kListEverything = 0x40;
 // Rename-or-copy flag.
 constexpr uint32_t kRenameCopies = 0x1;
 
