@@ -201,6 +201,11 @@ unsigned __stdcall RenameOrCopyJob(void* argument) {
       if (IsCancelRequested()) break;
       EngineRequest r = Request(1, pairs[i].c_str(), pairs[i + 1].c_str());
       r.flags = job->flags;
+      // A copy moves the file down and up again: its progress counts both
+      // halves against twice the size (the pane gives one entry per pair).
+      const size_t pair = i / 2;
+      if ((job->flags & kRenameCopies) && job->items && pair < job->items->size())
+        r.size = 2 * (*job->items)[pair].size;
       Dispatch(r, kOpRenameOrCopy, true);
     }
   }

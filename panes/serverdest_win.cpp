@@ -81,6 +81,7 @@ void CServerFrame::CopyOrMoveTo(bool copy) {
   const bool sameFolder = here == there;
   if (sameFolder && !copy) return;  // moving onto itself
   auto* pairs = new std::vector<std::string>();
+  std::vector<int64_t> sizes;
   int entry = -1;
   for (int item = NextSelected(-1, entry); item >= 0; item = NextSelected(item, entry)) {
     std::string name = entries[static_cast<size_t>(entry)].name;
@@ -96,6 +97,7 @@ void CServerFrame::CopyOrMoveTo(bool copy) {
     if (name.find('/') != std::string::npos || !JoinPanePath(destination, name, '/', target)) continue;
     pairs->push_back(source);
     pairs->push_back(target);
+    sizes.push_back(entries[static_cast<size_t>(entry)].size);
   }
-  QueueRenamePairs(pairs, copy);
+  QueueRenamePairs(pairs, copy, sizes);
 }

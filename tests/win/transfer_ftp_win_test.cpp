@@ -802,3 +802,59 @@ TEST_F(TransferFtp, AFolderThatCannotBeMadeStopsTheList) {
   EXPECT_EQ(gProgress.lines.size(), 1u) << gProgress.AllLines();
   EXPECT_TRUE(gProgress.HasLine("[FtpCreateDirectory]")) << gProgress.AllLines();
 }
+
+TEST_F(TransferFtp, ASlowLinkShowsProgressAndCancelsWithinAFile) {
+  // 64 KB/s each way: a file of 250 000 bytes takes about four seconds.
+  UsePeer("ftpslow");
+  gCurrent.record.connections = 1;
+  MakeArea();
+  const std::string data = RandomBytes(250000, 31);
+  Put(OnServer("slow.bin"), data);
+  Put(Local("up.bin"), data);
+  Connect();
+  auto reportsBelowEnd = [] {
+    size_t below = 0;
+    for (int p : gProgress.percents) below += p < 100;
+    return below;
+  };
+  // Cancel once the file has reported its progress twice, well before its end.
+  gProgress.cancelAtPercents = 2;
+  EXPECT_EQ(Transfer(Remote(), 1, {Selected(Local("up.bin"), false)}), kDoneRefreshServer);
+  EXPECT_TRUE(IsCancelRequested());
+  EXPECT_GE(reportsBelowEnd(), 2u) << "progress was reported only at the end of the file";
+  WIN32_FILE_ATTRIBUTE_DATA sent;
+  ASSERT_TRUE(GetFileAttributesExA(OnServer("up.bin").c_str(), GetFileExInfoStandard, &sent));
+  EXPECT_LT(sent.nFileSizeLow, data.size()) << "the cancel came after the whole file";
+
+  ClearCancelRequest();
+  gProgress.percents.clear();
+  CreateDirectoryA(Local("back").c_str(), nullptr);
+  EXPECT_EQ(Transfer(Local("back"), 0, {Selected(Remote("slow.bin"), false, data.size())}), kDoneRefreshLocal);
+  EXPECT_TRUE(IsCancelRequested());
+  EXPECT_GE(reportsBelowEnd(), 2u) << "progress was reported only at the end of the file";
+  EXPECT_EQ(Tree(Local("back")).size(), 0u) << "the cancelled download was kept";
+  ClearCancelRequest();
+  ClearInternetCache();
+}
+
+TEST_F(TransferFtp, ACopyOnTheServerShowsItsSizeAndPercent) {
+  MakeArea();
+  const std::string data = RandomBytes(3u << 20, 41);
+  Put(OnServer("orig.bin"), data);
+  Connect();
+  // The pane hands the copy job one entry with the file's size per pair.
+  auto* job = new EngineJob();
+  job->names = new std::vector<std::string>{Remote("orig.bin"), Remote("copy.bin")};
+  job->items = new std::vector<FileEntry>(1);
+  (*job->items)[0].size = static_cast<int64_t>(data.size());
+  job->flags = kRenameCopies;
+  Run(RenameOrCopyJob, job);
+  FreeJob(job);
+  EXPECT_TRUE(Slurp(OnServer("copy.bin")) == data);
+  ASSERT_FALSE(gProgress.percents.empty()) << "the copy showed no percentage";
+  // Both halves count against twice the size: the download ends at 50 %.
+  EXPECT_EQ(*std::max_element(gProgress.percents.begin(), gProgress.percents.end()), 100);
+  EXPECT_TRUE(std::any_of(gProgress.percents.begin(), gProgress.percents.end(), [](int p) { return p > 0 && p <= 50; }));
+  EXPECT_TRUE(std::any_of(gProgress.percents.begin(), gProgress.percents.end(), [](int p) { return p > 50 && p < 100; }));
+  ClearInternetCache();
+}
