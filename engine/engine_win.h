@@ -192,6 +192,9 @@ int FtpUploadFromFile(WorkerSlot& slot, const char* local, const char* remote, b
 // whether a failed write shows the system's text in a message box.
 void SetCopyBlockSize(DWORD bytes);
 DWORD CopyBlockSize();
+// Whether each file's block follows the link's rate (on unless the
+// benchmark compares with fixed blocks).
+void SetAdaptiveCopyBlocks(bool adaptive);
 void SetCopyFailureBoxes(bool shown);
 
 // Counts changed by workers, reported to the main window.

@@ -97,8 +97,8 @@ bool LastReplyCompleted() {
   while (start < reply.size()) {
     size_t end = reply.find_first_of("\r\n", start);
     if (end == std::string::npos) end = reply.size();
-    if (end - start >= 3 && reply[start] >= '1' && reply[start] <= '5' && std::isdigit(static_cast<unsigned char>(reply[start + 1])) &&
-        std::isdigit(static_cast<unsigned char>(reply[start + 2])))
+    auto digit = [&](size_t i) { return std::isdigit(static_cast<unsigned char>(reply[i])) != 0; };
+    if (end - start >= 3 && reply[start] >= '1' && reply[start] <= '5' && digit(start + 1) && digit(start + 2))
       code = reply[start];
     start = end + 1;
   }
