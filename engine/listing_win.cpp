@@ -28,7 +28,7 @@ bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
 // The raw text goes where the user asked; a failure there is a line of
 // its own, never a silent loss.
 void CopyToClipboard(const std::string& text, int worker) {
-  if (!OpenClipboard(gApp.mainWindow)) {
+  if (!OpenClipboard(MainWindow())) {
     ReportInternetError(GetLastError(), "CopyListing", worker);
     return;
   }
@@ -125,7 +125,7 @@ int ListByCommand(WorkerSlot& slot, bool& fallback) {
   fallback = false;
   const bool changeDirMode = !gCurrent.record.fullPathCommands;
   // A walk must see everything the server has, whatever the pane hides.
-  const bool hideDots = gApp.hideHiddenServer && !(slot.flags & kListEverything);
+  const bool hideDots = Options().hideHiddenServer && !(slot.flags & kListEverything);
   char directory[260];
   ToServerName(slot.pathB, directory);
   EnterCriticalSection(&slot.lock);
@@ -237,8 +237,8 @@ int ListByEnumeration(WorkerSlot& slot) {
   int result = 0;
   for (;;) {
     const DWORD a = data.dwFileAttributes;
-    bool skip = (gApp.hideHiddenLocal && (a & FILE_ATTRIBUTE_HIDDEN)) ||
-                (gApp.hideSystemLocal && (a & FILE_ATTRIBUTE_HIDDEN) && (a & FILE_ATTRIBUTE_SYSTEM)) ||
+    bool skip = (Options().hideHiddenLocal && (a & FILE_ATTRIBUTE_HIDDEN)) ||
+                (Options().hideSystemLocal && (a & FILE_ATTRIBUTE_HIDDEN) && (a & FILE_ATTRIBUTE_SYSTEM)) ||
                 std::strcmp(data.cFileName, ".") == 0 || std::strcmp(data.cFileName, "..") == 0;
     if (!skip) {
       FileEntry e;

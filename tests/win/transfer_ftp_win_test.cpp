@@ -154,7 +154,7 @@ class TransferFtp : public RegistryTest {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "VortoTransferTestMain";
     RegisterClassA(&wc);
-    gApp.mainWindow = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    SetMainWindow(CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
     WNDCLASSA rc = {};
     rc.lpfnWndProc = RecorderProc;
     rc.hInstance = GetModuleHandleA(nullptr);
@@ -166,10 +166,10 @@ class TransferFtp : public RegistryTest {
     char dll[MAX_PATH];
     GetModuleFileNameA(nullptr, dll, MAX_PATH);
     std::strcpy(std::strrchr(dll, '\\') + 1, "vortores.dll");
-    gApp.resources = LoadLibraryExA(dll, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    gApp.internet = InternetOpenA("Vorto", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    GetTempPathA(sizeof gApp.tempDir, gApp.tempDir);
-    gApp.transferMode = kModeAuto;
+    SetResourceLibrary(LoadLibraryExA(dll, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    SetInternetSession(InternetOpenA("Vorto", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    GetTempPathA(sizeof TempFolder(), TempFolder());
+    Options().transferMode = kModeAuto;
     SetDefaultProfile(gCurrent.record);
     SetDefaultLists(gCurrent.lists);
     std::strcpy(gCurrent.name, "peer");
@@ -184,7 +184,7 @@ class TransferFtp : public RegistryTest {
     gQuestions = 0;
     gOnlyIfNewer = false;
     area_ = "x" + std::to_string(GetTickCount());
-    local_ = std::string(gApp.tempDir) + "vorto-" + area_;
+    local_ = std::string(TempFolder()) + "vorto-" + area_;
     CreateDirectoryA(local_.c_str(), nullptr);
   }
   void TearDown() override {
@@ -194,15 +194,15 @@ class TransferFtp : public RegistryTest {
     RemoveTree(local_);
     RemoveTree(root_ + "\\" + area_);
     ClearInternetCache();
-    DestroyWindow(gApp.mainWindow);
-    gApp.mainWindow = nullptr;
+    DestroyWindow(MainWindow());
+    SetMainWindow(nullptr);
     gProgressWindows.dialog = gProgressWindows.workerPage = nullptr;
     DestroyWindow(recorder_);
-    if (gApp.resources) FreeLibrary(gApp.resources);
-    gApp.resources = nullptr;
-    gApp.hideHiddenServer = false;
-    InternetCloseHandle(gApp.internet);
-    gApp.internet = nullptr;
+    if (ResourceLibrary()) FreeLibrary(ResourceLibrary());
+    SetResourceLibrary(nullptr);
+    Options().hideHiddenServer = false;
+    InternetCloseHandle(InternetSession());
+    SetInternetSession(nullptr);
     RegistryTest::TearDown();
   }
 
@@ -267,7 +267,7 @@ class TransferFtp : public RegistryTest {
   // An empty file made over FTP in `folder`, for names this side's file
   // system cannot make itself.
   void MakeServerFile(const std::string& folder, const std::string& name) {
-    HINTERNET ftp = InternetConnectA(gApp.internet, "127.0.0.1", static_cast<INTERNET_PORT>(port_), nullptr, nullptr,
+    HINTERNET ftp = InternetConnectA(InternetSession(), "127.0.0.1", static_cast<INTERNET_PORT>(port_), nullptr, nullptr,
                                      INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0);
     ASSERT_NE(ftp, nullptr);
     ASSERT_TRUE(FtpSetCurrentDirectoryA(ftp, folder.c_str()));
@@ -379,7 +379,7 @@ TEST_F(TransferFtp, TextModeConvertsLineEndsAndBinaryDoesNot) {
   EXPECT_EQ(Slurp(OnServer("up.txt")), "a\nb\n");
   EXPECT_EQ(Slurp(OnServer("up.bin")), "a\r\nb\r\n");
   // The binary mode command sends even a listed type unchanged.
-  gApp.transferMode = kModeBinary;
+  Options().transferMode = kModeBinary;
   DeleteFileA(Local("README.TXT").c_str());
   Transfer(Local(), 0, {Selected(Remote("README.TXT"), false)});
   EXPECT_EQ(Slurp(Local("README.TXT")), "one\ntwo\n");
@@ -693,7 +693,7 @@ TEST_F(TransferFtp, ABrokenOffServerListingFailsTheWalkInsteadOfReadingEmpty) {
 }
 
 TEST_F(TransferFtp, WalksSeeServerDotFilesWhateverThePaneHides) {
-  gApp.hideHiddenServer = true;
+  Options().hideHiddenServer = true;
   // Dot files are transferred and deleted like any other name here.
   gCurrent.lists.notTransferred.clear();
   gCurrent.lists.notDeleted.clear();
@@ -722,7 +722,7 @@ TEST_F(TransferFtp, EveryFailureAndWorkerRowNamesWhatItIsAbout) {
   // Every status the engine shows has its text in the resource library.
   for (UINT id : {118u, 261u, 274u, 275u, 276u, 277u, 278u, 279u, 282u, 284u, 285u, 287u, 288u, 289u, 290u, 292u}) {
     char text[256] = {};
-    EXPECT_GT(LoadStringA(gApp.resources, id, text, sizeof text), 0) << "string " << id;
+    EXPECT_GT(LoadStringA(ResourceLibrary(), id, text, sizeof text), 0) << "string " << id;
   }
   MakeArea();
   Put(OnServer("f.txt"), "f");
@@ -741,11 +741,11 @@ TEST_F(TransferFtp, EveryFailureAndWorkerRowNamesWhatItIsAbout) {
   Run(ChangeDirectoryJob, cd);
   FreeJob(cd);
   auto* rename = new EngineJob();
-  rename->names = new std::vector<std::string>{Remote("f.txt"), Remote("g.txt")};
+  rename->names = std::make_unique<std::vector<std::string>>(std::vector<std::string>{Remote("f.txt"), Remote("g.txt")});
   Run(RenameOrCopyJob, rename);
   FreeJob(rename);
   auto* chmod = new EngineJob();
-  chmod->names = new std::vector<std::string>{Remote("g.txt"), "644"};
+  chmod->names = std::make_unique<std::vector<std::string>>(std::vector<std::string>{Remote("g.txt"), "644"});
   Run(ChmodJob, chmod);
   FreeJob(chmod);
   ASSERT_FALSE(gProgress.rows.empty());
@@ -777,7 +777,7 @@ TEST_F(TransferFtp, EveryFailureAndWorkerRowNamesWhatItIsAbout) {
   // A recursive delete that has to skip a name says so.
   gProgress.lines.clear();
   auto* del = new EngineJob();
-  del->items = new std::vector<FileEntry>(1);
+  del->items = std::make_unique<std::vector<FileEntry>>(1);
   CopyText((*del->items)[0].name, Remote("long").c_str());
   // The folder is listed with every entry: the long name is met and skipped.
   (*del->items)[0].attributes = kAttrDirectory;
@@ -844,8 +844,8 @@ TEST_F(TransferFtp, ACopyOnTheServerShowsItsSizeAndPercent) {
   Connect();
   // The pane hands the copy job one entry with the file's size per pair.
   auto* job = new EngineJob();
-  job->names = new std::vector<std::string>{Remote("orig.bin"), Remote("copy.bin")};
-  job->items = new std::vector<FileEntry>(1);
+  job->names = std::make_unique<std::vector<std::string>>(std::vector<std::string>{Remote("orig.bin"), Remote("copy.bin")});
+  job->items = std::make_unique<std::vector<FileEntry>>(1);
   (*job->items)[0].size = static_cast<int64_t>(data.size());
   job->flags = kRenameCopies;
   Run(RenameOrCopyJob, job);
