@@ -190,6 +190,7 @@ void OnJobDone(HWND window, WPARAM wParam, LPARAM lParam) {
   JobCompleted();
   ClearStatusTexts();
   EndProgress();
+  SetProgressTitle(IDS_TITLE_DONE);
   SetProgressItem("", false);
   if (flags & kDoneConnectFailed) StartDisconnect(kDoneRefreshServer);
   if (flags & kDoneKeepJob) {

@@ -45,6 +45,8 @@ constexpr uint32_t kDoneConnected = 0x190000;
 // Listing flags.
 constexpr uint32_t kListToClipboard = 0x10;
 constexpr uint32_t kListSaveToFile = 0x20;
+// Every entry the server has, dot files too (walks and deletes).
+constexpr uint32_t kListEverything = 0x40;
 // Rename-or-copy flag.
 constexpr uint32_t kRenameCopies = 0x1;
 
@@ -192,6 +194,9 @@ int FtpUploadFromFile(WorkerSlot& slot, const char* local, const char* remote, b
 // whether a failed write shows the system's text in a message box.
 void SetCopyBlockSize(DWORD bytes);
 DWORD CopyBlockSize();
+// Whether each file's block follows the link's rate (on unless the
+// benchmark compares with fixed blocks).
+void SetAdaptiveCopyBlocks(bool adaptive);
 void SetCopyFailureBoxes(bool shown);
 
 // Counts changed by workers, reported to the main window.

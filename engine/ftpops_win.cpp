@@ -135,6 +135,7 @@ int CopyOnServer(WorkerSlot& slot, const char* from, const char* to) {
   if (!GetTempFileNameA(TempFolder()[0] ? TempFolder() : ".", "tmp", 0, temp)) return Fail(slot, "MyFtpCopyFile");
   slot.progressOperation = 265;
   slot.bytesDone = 0;
+  slot.lastPercent = -1;
   slot.startTick = GetTickCount();
   int result = FtpDownloadToFile(slot, from, temp, false);
   if (result == 0) result = FtpUploadFromFile(slot, temp, to, false);

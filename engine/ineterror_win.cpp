@@ -54,6 +54,13 @@ bool ReportInternetError(DWORD code, const char* operation, int worker) {
   return true;
 }
 
+bool ReportInternetErrorOn(DWORD code, const char* operation, int worker, const char* subject) {
+  char text[256];
+  if (!ErrorCodeText(code, text, sizeof text)) return false;
+  ShowErrorLine(FormatInternetErrorLine(operation, static_cast<int>(code), text, worker, subject).c_str());
+  return true;
+}
+
 void ReportSftpError(const char* operation) {
   const char* last = SftpGetLastError();
   std::string fallback;

@@ -10,6 +10,7 @@
 #include "base/libreg_win.h"
 #include "base/textbuf.h"
 #include "engine/engine_win.h"
+#include "engine/ineterror_win.h"
 #include "engine/progressapi_win.h"
 #include "profiles/current_win.h"
 
@@ -32,11 +33,19 @@ int DeleteRecursive(const std::string& prefix, const std::vector<FileEntry>& ent
   for (const FileEntry& e : entries) {
     if (IsCancelRequested()) return ERROR_CANCELLED;
     std::string path = prefix.empty() ? std::string(e.name) : prefix + "/" + e.name;
-    if (path.size() >= 260) continue;  // cannot be named on this connection
+    if (path.size() >= 260) {
+      // Cannot be named on this connection: skipped, and said so.
+      ReportInternetErrorOn(ERROR_FILENAME_EXCED_RANGE, e.attributes == kAttrDirectory ? "FtpRemoveDirectory"
+                                                                                       : "FtpDeleteFile",
+                            -1, path.c_str());
+      continue;
+    }
     if (e.attributes == kAttrDirectory) {
       std::vector<FileEntry> inner;
       EngineRequest list = Request(1, nullptr, path.c_str());
       list.list = &inner;
+      // Hidden entries too, or the folder could never be removed.
+      list.flags = kListEverything;
       int result = Dispatch(list, kOpList, true);
       if (result != 0) return result;
       if (!inner.empty()) {
@@ -187,6 +196,11 @@ unsigned __stdcall RenameOrCopyJob(void* argument) {
       if (IsCancelRequested()) break;
       EngineRequest r = Request(1, pairs[i].c_str(), pairs[i + 1].c_str());
       r.flags = job->flags;
+      // A copy moves the file down and up again: its progress counts both
+      // halves against twice the size (the pane gives one entry per pair).
+      const size_t pair = i / 2;
+      if ((job->flags & kRenameCopies) && job->items && pair < job->items->size())
+        r.size = 2 * (*job->items)[pair].size;
       Dispatch(r, kOpRenameOrCopy, true);
     }
   }

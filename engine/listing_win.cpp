@@ -3,10 +3,12 @@
 // the same enumeration for local folders.
 #include <shlwapi.h>
 
+#include <cctype>
 #include <cstring>
 #include <ctime>
 #include <string>
 
+#include "base/msgbox_win.h"
 #include "base/program_win.h"
 #include "base/useroptions.h"
 #include "base/textbuf.h"
@@ -16,6 +18,7 @@
 #include "engine/listparse.h"
 #include "engine/progressapi_win.h"
 #include "profiles/current_win.h"
+#include "res/resource.h"
 
 namespace {
 constexpr UINT kStatusListing = 278;
@@ -23,23 +26,84 @@ constexpr DWORD kReadRound = 64000;
 
 bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
 
-void CopyToClipboard(const std::string& text) {
-  if (!OpenClipboard(MainWindow())) return;
+// The raw text goes where the user asked; a failure there is a line of
+// its own, never a silent loss.
+void CopyToClipboard(const std::string& text, int worker) {
+  if (!OpenClipboard(MainWindow())) {
+    ReportInternetError(GetLastError(), "CopyListing", worker);
+    return;
+  }
   EmptyClipboard();
-  if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  DWORD code = mem ? 0 : GetLastError();
+  if (mem) {
     std::memcpy(GlobalLock(mem), text.c_str(), text.size() + 1);
     GlobalUnlock(mem);
-    if (!SetClipboardData(CF_TEXT, mem)) GlobalFree(mem);
+    if (!SetClipboardData(CF_TEXT, mem)) {
+      code = GetLastError();
+      GlobalFree(mem);
+    }
   }
   CloseClipboard();
+  if (code != 0 || !mem) ReportInternetError(code ? code : ERROR_NOT_ENOUGH_MEMORY, "CopyListing", worker);
 }
 
-void SaveToFile(const char* path, const std::string& text) {
+void SaveToFile(const char* path, const std::string& text, int worker) {
   HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
+  if (file == INVALID_HANDLE_VALUE) {
+    ReportInternetError(GetLastError(), "SaveListing", worker);
+    return;
+  }
+  DWORD written = 0;
+  DWORD code = 0;
+  if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) code = GetLastError();
+  else if (written < text.size()) code = ERROR_HANDLE_EOF;
+  if (!CloseHandle(file) && code == 0) code = GetLastError();
+  if (code != 0) ReportInternetError(code, "SaveListing", worker);
+}
+
+// Asked to keep the raw text of a listing that had none (the server's
+// reply could only be read entry by entry): says so instead of nothing.
+void ReportNoListingText(const WorkerSlot& slot) {
+  const bool save = (slot.flags & kListSaveToFile) && slot.pathA[0];
+  const bool copy = (slot.flags & kListToClipboard) != 0;
+  if (!save && !copy) return;
+  std::string text = LoadResString(IDS_LISTING_NO_TEXT);
+  char line[400];
+  if (save) {
+    snprintf(line, sizeof line, "Thread #%d: [SaveListing] %s : %s", slot.index + 1, text.c_str(), slot.pathA);
+    ReportText(line);
+  }
+  if (copy) {
+    snprintf(line, sizeof line, "Thread #%d: [CopyListing] %s", slot.index + 1, text.c_str());
+    ReportText(line);
+  }
+}
+
+// Whether the server's last reply on this thread completed a command
+// (2xx). Some libraries answer an empty folder and a listing the server
+// broke off ("426") alike, with "no more files" or with no code at all;
+// only the server's own reply tells them apart.
+bool LastReplyCompleted() {
+  DWORD error = 0, length = 0;
+  InternetGetLastResponseInfoA(&error, nullptr, &length);
+  if (length == 0) return false;
+  std::string reply(length + 1, '\0');
+  DWORD got = length + 1;
+  if (!InternetGetLastResponseInfoA(&error, reply.data(), &got)) return false;
+  reply.resize(strnlen(reply.data(), length));
+  // The code of the last line that carries one decides.
+  char code = 0;
+  size_t start = 0;
+  while (start < reply.size()) {
+    size_t end = reply.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = reply.size();
+    auto digit = [&](size_t i) { return std::isdigit(static_cast<unsigned char>(reply[i])) != 0; };
+    if (end - start >= 3 && reply[start] >= '1' && reply[start] <= '5' && digit(start + 1) && digit(start + 2))
+      code = reply[start];
+    start = end + 1;
+  }
+  return code == '2';
 }
 
 // Converts a whole listing from the server's code page; false leaves it.
@@ -61,7 +125,8 @@ bool ConvertListing(std::string& text) {
 int ListByCommand(WorkerSlot& slot, bool& fallback) {
   fallback = false;
   const bool changeDirMode = !gCurrent.record.fullPathCommands;
-  const bool hideDots = Options().hideHiddenServer;
+  // A walk must see everything the server has, whatever the pane hides.
+  const bool hideDots = Options().hideHiddenServer && !(slot.flags & kListEverything);
   char directory[260];
   ToServerName(slot.pathB, directory);
   EnterCriticalSection(&slot.lock);
@@ -72,6 +137,7 @@ int ListByCommand(WorkerSlot& slot, bool& fallback) {
       if (!slot.quiet) ReportInternetError(code, "T_SubDirServer 1", slot.index);
       fallback = true;
       LeaveCriticalSection(&slot.lock);
+      ReportNoListingText(slot);
       return 0;
     }
     snprintf(command, sizeof command, "%s", hideDots ? "LIST -lL" : "LIST -alL");
@@ -94,13 +160,17 @@ int ListByCommand(WorkerSlot& slot, bool& fallback) {
     LeaveCriticalSection(&slot.lock);
     // A server that refuses the command (some take "-alL" for a path and
     // answer 550) is listed by enumeration instead of not at all.
-    if (result == ERROR_INTERNET_EXTENDED_ERROR) return 0;
-    if (result != 0) ReportInternetError(static_cast<DWORD>(result), "T_SubDirServer TEST 2a", slot.index);
+    if (result == ERROR_INTERNET_EXTENDED_ERROR || result == 0) {
+      ReportNoListingText(slot);
+      return 0;
+    }
+    ReportInternetError(static_cast<DWORD>(result), "T_SubDirServer TEST 2a", slot.index);
     return result;
   }
   if (!data) {
     fallback = true;
     LeaveCriticalSection(&slot.lock);
+    ReportNoListingText(slot);
     return 0;
   }
   std::string text;
@@ -117,8 +187,8 @@ int ListByCommand(WorkerSlot& slot, bool& fallback) {
     if (got == 0) break;
   }
   InternetCloseHandle(data);
-  if (slot.flags & kListToClipboard) CopyToClipboard(text);
-  if ((slot.flags & kListSaveToFile) && slot.pathA[0]) SaveToFile(slot.pathA, text);
+  if (slot.flags & kListToClipboard) CopyToClipboard(text, slot.index);
+  if ((slot.flags & kListSaveToFile) && slot.pathA[0]) SaveToFile(slot.pathA, text, slot.index);
   if (!(slot.flags & kListSaveToFile)) ConvertListing(text);
 
   ListParseOptions options;
@@ -148,13 +218,19 @@ int ListByEnumeration(WorkerSlot& slot) {
   }
   WIN32_FIND_DATAA data;
   SetLastError(0);
-  HANDLE find = remote ? static_cast<HANDLE>(FtpFindFirstFileA(slot.connection, pattern, &data,
-                                                                slot.flags | INTERNET_FLAG_RELOAD, 0))
+  const DWORD findFlags = (slot.flags & ~kListEverything) | INTERNET_FLAG_RELOAD;
+  HANDLE find = remote ? static_cast<HANDLE>(FtpFindFirstFileA(slot.connection, pattern, &data, findFlags, 0))
                        : FindFirstFileA(pattern, &data);
   if (!find || find == INVALID_HANDLE_VALUE) {
     DWORD code = GetLastError();
-    // Nothing found is an empty directory; some systems say so without a code.
-    if (code == ERROR_NO_MORE_FILES || (remote && code == 0)) return 0;
+    // Nothing found is an empty directory only when the listing itself
+    // completed: a broken-off listing must not pass for an empty folder
+    // (a walk would then delete or overwrite what it did not see).
+    if (!remote && code == ERROR_NO_MORE_FILES) return 0;
+    if (remote && (code == ERROR_NO_MORE_FILES || code == 0)) {
+      if (LastReplyCompleted()) return 0;
+      code = ERROR_INTERNET_EXTENDED_ERROR;
+    }
     if (!remote && code == ERROR_PATH_NOT_FOUND) return static_cast<int>(code);
     ReportInternetError(code, remote ? "FtpFindFirstFile" : "FindFirstFile", slot.index);
     return static_cast<int>(code);
@@ -181,8 +257,10 @@ int ListByEnumeration(WorkerSlot& slot) {
     }
     BOOL more = remote ? InternetFindNextFileA(find, &data) : FindNextFileA(find, &data);
     if (!more) {
+      // Only "no more files" ends a listing; anything else cut it short.
       DWORD code = GetLastError();
-      if (code != ERROR_NO_MORE_FILES && code != 0) {
+      if (code != ERROR_NO_MORE_FILES) {
+        if (code == 0) code = ERROR_INTERNET_INTERNAL_ERROR;
         ReportInternetError(code, remote ? "InternetFindNextFile" : "FindNextFile", slot.index);
         result = static_cast<int>(code);
       }

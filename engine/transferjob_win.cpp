@@ -26,6 +26,12 @@ OverwriteHook gOverwriteHook = nullptr;
 bool gOnlyIfNewer = false;  // the overwrite dialog's check box, kept for the session
 
 
+// "name" in folder, as a refused name is reported: the name is quoted
+// because it may hold the very characters that made it unusable.
+std::string NameInFolder(const std::string& name, const std::string& folder) {
+  return "\"" + name + "\" in " + (folder.empty() ? std::string(".") : folder);
+}
+
 int Ask(OverwriteQuestion& q) { return gOverwriteHook ? gOverwriteHook(q) : AskOverwriteDialog(q); }
 
 bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
@@ -36,7 +42,7 @@ int ListLocalFolder(const std::string& folder, std::vector<FileEntry>& out) {
   out.clear();
   std::string pattern = folder + (folder.empty() || folder.back() == '\\' ? "*" : "\\*");
   if (pattern.size() >= MAX_PATH) {
-    ReportInternetError(ERROR_FILENAME_EXCED_RANGE, "FindFirstFile", -1);
+    ReportInternetErrorOn(ERROR_FILENAME_EXCED_RANGE, "FindFirstFile", -1, folder.c_str());
     return ERROR_FILENAME_EXCED_RANGE;
   }
   WIN32_FIND_DATAA data;
@@ -44,7 +50,7 @@ int ListLocalFolder(const std::string& folder, std::vector<FileEntry>& out) {
   if (find == INVALID_HANDLE_VALUE) {
     DWORD code = GetLastError();
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES) return 0;
-    ReportInternetError(code, "FindFirstFile", -1);
+    ReportInternetErrorOn(code, "FindFirstFile", -1, folder.c_str());
     return static_cast<int>(code);
   }
   do {
@@ -59,7 +65,16 @@ int ListLocalFolder(const std::string& folder, std::vector<FileEntry>& out) {
     e.modified = FileTimeValue(data.ftLastWriteTime);
     out.push_back(e);
   } while (FindNextFileA(find, &data));
+  // Only "no more files" ends the folder: any other failure leaves entries
+  // unseen, and a walk that went on would delete their server copies.
+  const DWORD code = GetLastError();
   FindClose(find);
+  if (code != ERROR_NO_MORE_FILES) {
+    const DWORD reported = code ? code : ERROR_READ_FAULT;
+    ReportInternetErrorOn(reported, "FindNextFile", -1, folder.c_str());
+    out.clear();
+    return static_cast<int>(reported);
+  }
   return 0;
 }
 
@@ -73,7 +88,7 @@ int ListServerLevel(const std::vector<std::string>& folders, std::vector<std::ve
     r.remote = 1;
     r.pathB = folders[i].c_str();
     r.list = &listings[i];
-    r.flags = INTERNET_FLAG_RELOAD;
+    r.flags = INTERNET_FLAG_RELOAD | kListEverything;
     failure = DispatchTracked(r, kOpList, &results[i]);
   }
   WaitForAllWorkers();
@@ -200,8 +215,8 @@ struct JobSides {
     sides.localExists = [](const std::string& path) {
       return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     };
-    sides.reportName = [](int code, const std::string&, const std::string&) {
-      ReportInternetError(static_cast<DWORD>(code), "TransferName", -1);
+    sides.reportName = [](int code, const std::string& folder, const std::string& name) {
+      ReportInternetErrorOn(static_cast<DWORD>(code), "TransferName", -1, NameInFolder(name, folder).c_str());
     };
   }
   ~JobSides() { gOnlyIfNewer = sides.onlyIfNewer; }
@@ -236,7 +251,8 @@ void StoreSteps(EngineJob* job, const std::vector<TransferStep>& steps) {
     item.size = s.size;
     item.fileTime = WindowsFileTime(s.fileTime);
     if (!CopyTextWhole(item.source, s.source) || !CopyTextWhole(item.destination, s.destination)) {
-      ReportInternetError(ERROR_FILENAME_EXCED_RANGE, "TransferName", -1);
+      const std::string& path = s.source.size() >= sizeof item.source ? s.source : s.destination;
+      ReportInternetErrorOn(ERROR_FILENAME_EXCED_RANGE, "TransferName", -1, path.c_str());
       continue;
     }
     list->push_back(item);
@@ -290,10 +306,13 @@ int ExecuteTransferList(EngineJob* job) {
     r.size = item.size;
     r.fileTime = item.fileTime;
     const int op = kKindOperations[kind];
-    // A folder must exist, or be gone, before the next step.
+    // A folder must exist, or be gone, before the next step; when it
+    // could not be made or removed the list stops there, instead of
+    // failing every file below it one by one.
     const bool wait = op == kOpRemoveDirectory || op == kOpMakeDirectory;
     int result = wait ? Dispatch(r, op, true) : DispatchTracked(r, op, &results[i]);
     if (result != 0 && failure == 0) failure = result;
+    if (wait && result != 0) break;
   }
   WaitForAllWorkers();
   for (int r : results)

@@ -86,6 +86,7 @@ void CServerFrame::CopyOrMoveTo(bool copy) {
   const bool sameFolder = from == there;
   if (sameFolder && !copy) return;  // moving onto itself
   auto* pairs = new std::vector<std::string>();
+  std::vector<int64_t> sizes;
   for (const ChosenEntry& c : chosen) {
     std::string name = c.entry.name;
     std::string target;
@@ -99,6 +100,7 @@ void CServerFrame::CopyOrMoveTo(bool copy) {
     if (name.find('/') != std::string::npos || !JoinPanePath(destination, name, '/', target)) continue;
     pairs->push_back(c.path);
     pairs->push_back(target);
+    sizes.push_back(c.entry.size);
   }
-  QueueRenamePairs(pairs, copy);
+  QueueRenamePairs(pairs, copy, sizes);
 }

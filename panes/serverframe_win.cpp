@@ -301,7 +301,7 @@ LRESULT CServerFrame::OnEndLabelEdit(NMLVDISPINFOA* info) {
   return TRUE;
 }
 
-void CServerFrame::QueueRenamePairs(std::vector<std::string>* pairs, bool copy) {
+void CServerFrame::QueueRenamePairs(std::vector<std::string>* pairs, bool copy, const std::vector<int64_t>& sizes) {
   if (!IsConnected() || pairs->empty()) {
     delete pairs;
     return;
@@ -314,6 +314,10 @@ void CServerFrame::QueueRenamePairs(std::vector<std::string>* pairs, bool copy) 
   auto* job = new EngineJob();
   job->names.reset(pairs);
   job->flags = copy ? kRenameCopies : 0;
+  if (copy && !sizes.empty()) {
+    job->items = std::make_unique<std::vector<FileEntry>>(sizes.size());
+    for (size_t i = 0; i < sizes.size(); ++i) (*job->items)[i].size = sizes[i];
+  }
   StartServerJob(RenameOrCopyJob, job);
 }
 
@@ -409,6 +413,7 @@ void CServerFrame::PasteData(HANDLE data, int effect, UINT format) {
   if (format != ServerClipboardFormat() || !clipboardPending_ || !IsConnected()) return;
   if (effect != 1 && effect != 2) return;
   auto* pairs = new std::vector<std::string>();
+  std::vector<int64_t> sizes;
   for (const TransferItem& t : pendingClipboard) {
     const char* slash = std::strrchr(t.source, '/');
     std::string name = slash ? slash + 1 : t.source;
@@ -428,8 +433,9 @@ void CServerFrame::PasteData(HANDLE data, int effect, UINT format) {
     CopyText(selectAfterListing, name);
     pairs->push_back(t.source);
     pairs->push_back(target);
+    sizes.push_back(t.size);
   }
-  QueueRenamePairs(pairs, effect == 1);
+  QueueRenamePairs(pairs, effect == 1, sizes);
   if (effect == 2) {
     pendingClipboard.clear();
     clipboardPending_ = false;

@@ -64,7 +64,8 @@ class CServerFrame : public CFrame {
   void ShowProperties();
   void CutOrCopy(bool cut);
   void CopyOrMoveTo(bool copy);
-  void QueueRenamePairs(std::vector<std::string>* pairs, bool copy);
+  // `sizes` (copies only): the size of each pair's file, for the progress.
+  void QueueRenamePairs(std::vector<std::string>* pairs, bool copy, const std::vector<int64_t>& sizes = {});
   void QueueChmod(std::vector<std::string>* pairs, const std::string& renameFrom, const std::string& renameTo);
   bool StartServerJob(JobFunction function, EngineJob* job);
 

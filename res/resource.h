@@ -69,6 +69,15 @@
 #define IDS_WORKER_CONNECTING   282
 #define IDS_WORKER_IDLE         284
 #define IDS_WORKER_CLOSED       285
+// Worker rows and titles of the engine's steps
+#define IDS_STATUS_CHMOD        118
+#define IDS_TITLE_DONE          279
+#define IDS_STATUS_RECONNECT    287
+#define IDS_STATUS_CHANGE_DIR   288
+#define IDS_STATUS_CURRENT_DIR  289
+#define IDS_STATUS_RENAME       290
+#define IDS_STATUS_KEEPALIVE    292
+#define IDS_LISTING_NO_TEXT     297
 #define IDS_SFTP_FAILED         1249
 #define IDS_STATUS_CONNECTIONS  114
 #define IDS_STATUS_SELECTED     116

@@ -22,8 +22,10 @@ if [ -z "${WINEPREFIX:-}" ]; then
   start_xvfb
   start_wine "$scratch/prefix"
 fi
+slow="$scratch/slowpeer"
 cleanup() {
   bash "$ROOT/tests/peers/vsftpd_peer.sh" stop "$peer" >/dev/null 2>&1 || true
+  bash "$ROOT/tests/peers/ftp_peer.sh" stop "$slow" slow >/dev/null 2>&1 || true
   rm -rf "$peer/anon/pub/big.bin" "$peer/anon/pub/small" "$peer/anon/pub/up" "$scratch/files"
   if [ "$own_wine" = 1 ]; then stop_wine; stop_xvfb; fi
   rm -rf "$scratch"
@@ -58,5 +60,10 @@ for n in 1 4 8; do
 done
 rm -rf "$scratch/files" "$home/up"/*
 
-echo "== vorto under Wine (single file: medians of 3; 200 files: one run)"
-wine "$win_dir/bin/bench_transfer.exe" "$port" anonymous - /pub "$(winepath -w "$scratch/files" 2>/dev/null)" </dev/null | tr -d '\r'
+bash "$ROOT/tests/peers/ftp_peer.sh" start "$slow" slow 20480 >/dev/null
+mkdir -p "$slow/root/slow/up"
+head -c 262144 /dev/urandom >"$slow/root/slow/slow.bin"
+
+echo "== vorto under Wine (single file: medians of 3; 200 files: one run; slow link: one run each)"
+wine "$win_dir/bin/bench_transfer.exe" "$port" anonymous - /pub "$(winepath -w "$scratch/files" 2>/dev/null)" \
+  "$(cat "$slow/slow.port")" /slow </dev/null | tr -d '\r'

@@ -2,10 +2,15 @@
 // file down and up with several copy-block sizes (medians of 3), and many
 // 1 MiB files on 1, 4 and 8 connections (one run each); then the process's
 // peak memory. tools/bench_transfer.sh sets curl's figures beside them.
+// With a slow server as well: how long cancel takes to end a transfer on
+// that link, and how often the progress figures move, with fixed 256 KiB
+// blocks and with blocks that follow the rate.
 //
 // Usage: bench_transfer.exe PORT USER PASSWORD REMOTE_DIR LOCAL_DIR
+//          [SLOW_PORT SLOW_DIR]
 //   (USER "anonymous" logs in anonymously)
-//   REMOTE_DIR holds big.bin and the folder small/; LOCAL_DIR is scratch.
+//   REMOTE_DIR holds big.bin and the folder small/; LOCAL_DIR is scratch;
+//   SLOW_DIR on the anonymous slow server holds slow.bin.
 #include <windows.h>
 #include <psapi.h>
 #include <wininet.h>
@@ -19,6 +24,7 @@
 #include "app/appstate_win.h"
 #include "base/textbuf.h"
 #include "engine/engine_win.h"
+#include "engine/progress_win.h"
 #include "engine/progressapi_win.h"
 #include "engine/transfer_win.h"
 #include "engine/transferrules.h"
@@ -39,13 +45,33 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void Pump() {
+double Now() {
+  LARGE_INTEGER f, t;
+  QueryPerformanceFrequency(&f);
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+// Times at which a worker's percentage moved (the progress window's
+// worker page is this process's recorder).
+std::vector<double> gPercentTimes;
+LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == PM_WORKER_PERCENT) {
+    gPercentTimes.push_back(Now());
+    return 0;
+  }
+  if (message == PM_WORKER_STATUS || message == PM_REPORT) return 0;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Pumps until a job completes, or until `until` (Now() time) when given.
+void Pump(double until = 0) {
   MSG msg;
-  while (!gArrived) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  while (!gArrived && (until == 0 || Now() < until)) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
   }
-  gArrived = false;
+  if (until == 0) gArrived = false;
 }
 
 void Connect(int workers) {
@@ -55,7 +81,7 @@ void Connect(int workers) {
   StartJob(ConnectJob, job);
   Pump();
   FreeJob(gJob);
-  while (ConnectedWorkers() < WorkerCount()) Sleep(10);
+  while (ConnectedWorkers() < WorkerCount()) Pump(Now() + 0.01);
 }
 
 void Disconnect() {
@@ -107,6 +133,34 @@ void RemoveFolderFiles(const std::string& folder) {
 }
 }  // namespace
 
+// One transfer on the slow link, cancelled after `after` seconds: prints
+// the seconds from the first byte to the first progress report, the
+// longest gap between reports, and the seconds cancel took to end the job.
+void CancelOnSlowLink(const char* label, const std::string& destination, int direction, const TransferItem& item,
+                      double after) {
+  gPercentTimes.clear();
+  ClearCancelRequest();
+  const double start = Now();
+  StartTransfer(destination.c_str(), direction, kTransferReplaceQuietly, std::vector<TransferItem>{item});
+  Pump(start + after);
+  const double cancelAt = Now();
+  RequestCancel();
+  Pump();
+  const double ended = Now();
+  FreeJob(gJob);
+  ClearCancelRequest();
+  double gap = 0, last = start;
+  for (double t : gPercentTimes) {
+    if (t > cancelAt) break;
+    gap = std::max(gap, t - last);
+    last = t;
+  }
+  const double first = gPercentTimes.empty() ? -1 : gPercentTimes.front() - start;
+  std::printf("%s: first progress after %5.2f s, longest gap %5.2f s, cancel ended the job in %5.2f s\n", label,
+              first, gap, ended - cancelAt);
+  std::fflush(stdout);
+}
+
 int main(int argc, char** argv) {
   if (argc < 6) {
     std::fprintf(stderr, "usage: bench_transfer PORT USER PASSWORD REMOTE_DIR LOCAL_DIR\n");
@@ -135,8 +189,14 @@ int main(int argc, char** argv) {
   const int runs = 3;
   Connect(1);
   const std::string bigLocal = local + "\\big.bin";
-  for (DWORD block : {4096u, 65536u, 262144u, 1048576u}) {
-    SetCopyBlockSize(block);
+  struct Mode {
+    DWORD block;
+    bool adaptive;
+  };
+  for (Mode mode : {Mode{4096u, false}, Mode{65536u, false}, Mode{262144u, false}, Mode{262144u, true},
+                    Mode{1048576u, false}}) {
+    SetCopyBlockSize(mode.block);
+    SetAdaptiveCopyBlocks(mode.adaptive);
     std::vector<double> down, up;
     for (int i = 0; i < runs; ++i) {
       DeleteFileA(bigLocal.c_str());
@@ -145,10 +205,11 @@ int main(int argc, char** argv) {
       up.push_back(Time(remote + "/up", 1, Item(bigLocal, false)));
     }
     const double mib = static_cast<double>(SizeOf(bigLocal)) / (1 << 20);
-    std::printf("single file %.0f MiB, block %7lu: download %7.1f MiB/s, upload %7.1f MiB/s\n", mib, block,
-                mib / Median(down), mib / Median(up));
+    std::printf("single file %.0f MiB, block %7lu %s: download %7.1f MiB/s, upload %7.1f MiB/s\n", mib, mode.block,
+                mode.adaptive ? "following the rate" : "fixed             ", mib / Median(down), mib / Median(up));
     std::fflush(stdout);
   }
+  SetAdaptiveCopyBlocks(true);
   Disconnect();
   SetCopyBlockSize(0);
 
@@ -181,6 +242,44 @@ int main(int argc, char** argv) {
                 mib / Median(down), mib / Median(up));
     std::fflush(stdout);
     Disconnect();
+  }
+
+  if (argc >= 8) {
+    // The slow link: one worker, 256 KiB blocks fixed and following the rate.
+    WNDCLASSA rc = {};
+    rc.lpfnWndProc = RecorderProc;
+    rc.hInstance = GetModuleHandleA(nullptr);
+    rc.lpszClassName = "VortoBenchProgress";
+    RegisterClassA(&rc);
+    HWND recorder = CreateWindowA(rc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    gProgressWindows.workerPage = recorder;
+    gCurrent.record.ftpPort = std::atoi(argv[6]);
+    gCurrent.record.anonymous = 1;
+    const std::string slowRemote = argv[7];
+    const std::string slowLocal = local + "\\slow.bin";
+    Connect(1);
+    SetCopyBlockSize(262144);
+    // A whole copy to upload from (slow: the file crosses the link once).
+    const std::string source = local + "\\source.bin";
+    DeleteFileA(slowLocal.c_str());
+    Time(local, 0, Item(slowRemote + "/slow.bin", false));
+    MoveFileExA(slowLocal.c_str(), source.c_str(), MOVEFILE_REPLACE_EXISTING);
+    for (bool adaptive : {false, true}) {
+      SetAdaptiveCopyBlocks(adaptive);
+      const std::string how = adaptive ? "following the rate" : "fixed 256 KiB     ";
+      CancelOnSlowLink(("slow link, blocks " + how + ", upload  ").c_str(), slowRemote + "/up", 1,
+                       Item(source, false), 2.0);
+      TransferItem down = Item(slowRemote + "/slow.bin", false);
+      down.size = SizeOf(source);
+      DeleteFileA(slowLocal.c_str());
+      CancelOnSlowLink(("slow link, blocks " + how + ", download").c_str(), local, 0, down, 2.0);
+      ClearInternetCache();
+    }
+    SetAdaptiveCopyBlocks(true);
+    SetCopyBlockSize(0);
+    Disconnect();
+    gProgressWindows.workerPage = nullptr;
+    DestroyWindow(recorder);
   }
 
   PROCESS_MEMORY_COUNTERS pmc = {};

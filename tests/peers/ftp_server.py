@@ -8,12 +8,20 @@ Extra behaviour for the tests:
   of several kilobytes;
 - "SITE DROPALL" closes every other session (connections dropped by the
   network), "SITE DIE" closes everything and ends the server (a server that
-  went away)."""
+  went away);
+- listing a folder whose name begins with "brokenlist" is broken off: the
+  data connection closes at once and the reply is 426;
+- making a folder whose name begins with "refused" answers 550.
+
+With a byte rate in the environment (FTP_PEER_RATE, bytes per second) the
+data connections are throttled to it both ways, in small steps, like a
+slow link."""
 import os
+import socket
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
 
@@ -47,6 +55,46 @@ class Handler(FTPHandler):
             return
         return super().ftp_DELE(path)
 
+    def _broken_list(self, path):
+        # The enumeration of some clients names a pattern below the folder.
+        parts = path.replace("\\", "/").rstrip("/").split("/")
+        if len(parts) > 1 and "*" in parts[-1]:
+            parts.pop()
+        return parts[-1].startswith("brokenlist")
+
+    def ftp_LIST(self, path):
+        if self._broken_list(path):
+            # The data connection opens and closes again before a single
+            # entry went out: the transfer was aborted.
+            if self.data_channel is not None:
+                self.respond("125 Data connection already open. Transfer starting.")
+                self.data_channel.close()
+                self.data_channel = None
+            else:
+                self.respond("150 File status okay. About to open data connection.")
+            self.respond("426 Connection closed; transfer aborted.")
+            return
+        return super().ftp_LIST(path)
+
+    def ftp_MKD(self, path):
+        if os.path.basename(path).startswith("refused"):
+            self.respond("550 Folder refused.")
+            return
+        return super().ftp_MKD(path)
+
+
+class SlowDTPHandler(ThrottledDTPHandler):
+    # Small socket steps and buffers, so the rate holds within a fraction
+    # of a second instead of in bursts, and a client's writes wait for the
+    # link as they would on a real one instead of filling loopback buffers.
+    ac_out_buffer_size = 1024
+    ac_in_buffer_size = 1024
+
+    def __init__(self, sock, cmd_channel):
+        for option in (socket.SO_RCVBUF, socket.SO_SNDBUF):
+            sock.setsockopt(socket.SOL_SOCKET, option, 4096)
+        super().__init__(sock, cmd_channel)
+
 
 def main():
     state = sys.argv[1]
@@ -59,6 +107,11 @@ def main():
     authorizer.add_anonymous(root, perm="elradfmwMT")
     Handler.authorizer = authorizer
     Handler.passive_ports = range(40000, 40200)
+    rate = int(os.environ.get("FTP_PEER_RATE", "0"))
+    if rate > 0:
+        SlowDTPHandler.read_limit = rate
+        SlowDTPHandler.write_limit = rate
+        Handler.dtp_handler = SlowDTPHandler
     server = FTPServer(("127.0.0.1", listen_port), Handler)
     port = server.socket.getsockname()[1]
     with open(os.path.join(state, name + ".port.tmp"), "w") as f:

@@ -134,6 +134,13 @@ TEST_F(Panes, ServerPaneBrowsesBackForwardUpAndHome) {
   Command(Server(), CMD_HOME);
   EXPECT_TRUE(ServerAt("/paneui"));
   EXPECT_TRUE(ServerShows("notes.txt"));
+  // Every finished action says so in the status bar (the progress title).
+  HWND status = GetDlgItem(program_.mainWindow, IDC_STATUSBAR);
+  std::string part;
+  EXPECT_TRUE(WaitUntil([&] {
+    part = StatusBarPart(program_, status, 0);
+    return part.rfind("Done", 0) == 0;
+  }, 5000)) << part;
 }
 
 TEST_F(Panes, ServerPaneCreatesRenamesAndDeletes) {

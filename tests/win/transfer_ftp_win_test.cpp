@@ -14,10 +14,12 @@
 #include "app/appstate_win.h"
 #include "base/textbuf.h"
 #include "engine/engine_win.h"
+#include "engine/progress_win.h"
 #include "engine/progressapi_win.h"
 #include "engine/transfer_win.h"
 #include "engine/transferrules.h"
 #include "profiles/current_win.h"
+#include "res/resource.h"
 #include "support/inetcache_win.h"
 #include "support/files_win.h"
 #include "support/peers_win.h"
@@ -38,6 +40,46 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     gDone.flags = static_cast<uint32_t>(lParam);
     gDone.arrived = true;
     return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// What the engine told the progress window: error lines, worker rows and
+// per-file percentages. It stands in for the dialog and its worker page.
+struct ProgressRecord {
+  std::vector<std::string> lines;
+  std::vector<std::string> rows;
+  std::vector<int> percents;
+  size_t cancelAtPercents = 0;  // request cancel at this many reports below 100 %
+  bool HasLine(const std::string& part) const {
+    for (const std::string& l : lines)
+      if (l.find(part) != std::string::npos) return true;
+    return false;
+  }
+  std::string AllLines() const {
+    std::string all;
+    for (const std::string& l : lines) all += l + "\n";
+    return all;
+  }
+};
+ProgressRecord gProgress;
+
+LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case PM_REPORT:
+      gProgress.lines.emplace_back(reinterpret_cast<const char*>(lParam));
+      return 0;
+    case PM_WORKER_STATUS:
+      gProgress.rows.emplace_back(reinterpret_cast<const char*>(lParam));
+      return 0;
+    case PM_WORKER_PERCENT: {
+      const int percent = static_cast<int>(wParam >> 16);
+      gProgress.percents.push_back(percent);
+      size_t below = 0;
+      for (int p : gProgress.percents) below += p < 100;
+      if (gProgress.cancelAtPercents && below >= gProgress.cancelAtPercents) RequestCancel();
+      return 0;
+    }
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -113,6 +155,18 @@ class TransferFtp : public RegistryTest {
     wc.lpszClassName = "VortoTransferTestMain";
     RegisterClassA(&wc);
     SetMainWindow(CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+    WNDCLASSA rc = {};
+    rc.lpfnWndProc = RecorderProc;
+    rc.hInstance = GetModuleHandleA(nullptr);
+    rc.lpszClassName = "VortoTransferTestProgress";
+    RegisterClassA(&rc);
+    recorder_ = CreateWindowA(rc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    gProgressWindows.dialog = gProgressWindows.workerPage = recorder_;
+    gProgress = ProgressRecord{};
+    char dll[MAX_PATH];
+    GetModuleFileNameA(nullptr, dll, MAX_PATH);
+    std::strcpy(std::strrchr(dll, '\\') + 1, "vortores.dll");
+    SetResourceLibrary(LoadLibraryExA(dll, nullptr, LOAD_LIBRARY_AS_DATAFILE));
     SetInternetSession(InternetOpenA("Vorto", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     Options().transferMode = kModeAuto;
     SetDefaultProfile(gCurrent.record);
@@ -141,6 +195,11 @@ class TransferFtp : public RegistryTest {
     ClearInternetCache();
     DestroyWindow(MainWindow());
     SetMainWindow(nullptr);
+    gProgressWindows.dialog = gProgressWindows.workerPage = nullptr;
+    DestroyWindow(recorder_);
+    if (ResourceLibrary()) FreeLibrary(ResourceLibrary());
+    SetResourceLibrary(nullptr);
+    Options().hideHiddenServer = false;
     InternetCloseHandle(InternetSession());
     SetInternetSession(nullptr);
     RegistryTest::TearDown();
@@ -175,8 +234,13 @@ class TransferFtp : public RegistryTest {
     auto* job = new EngineJob();
     ASSERT_EQ(Run(ConnectJob, job), kDoneConnected);
     FreeJob(job);
+    // Pumping: the workers still show their rows to the recorder.
     DWORD start = GetTickCount();
-    while (ConnectedWorkers() < WorkerCount() && GetTickCount() - start < 20000) Sleep(20);
+    MSG msg;
+    while (ConnectedWorkers() < WorkerCount() && GetTickCount() - start < 20000) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
   }
   void Disconnect() {
     if (WorkerCount() == 0) return;
@@ -199,9 +263,22 @@ class TransferFtp : public RegistryTest {
     return root_ + "\\" + area_ + (name.empty() ? "" : "\\" + name);
   }
   std::string Local(const std::string& name = "") { return local_ + (name.empty() ? "" : "\\" + name); }
+  // An empty file made over FTP in `folder`, for names this side's file
+  // system cannot make itself.
+  void MakeServerFile(const std::string& folder, const std::string& name) {
+    HINTERNET ftp = InternetConnectA(InternetSession(), "127.0.0.1", static_cast<INTERNET_PORT>(port_), nullptr, nullptr,
+                                     INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0);
+    ASSERT_NE(ftp, nullptr);
+    ASSERT_TRUE(FtpSetCurrentDirectoryA(ftp, folder.c_str()));
+    HINTERNET file = FtpOpenFileA(ftp, name.c_str(), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 0);
+    ASSERT_NE(file, nullptr) << name;
+    InternetCloseHandle(file);
+    InternetCloseHandle(ftp);
+  }
 
   int port_ = 0;
   std::string root_, area_, local_;
+  HWND recorder_ = nullptr;
 };
 
 // Sets the write time of every file below `folder` an hour back.
@@ -582,5 +659,201 @@ TEST_F(TransferFtp, AListOfFilesRunsOnAllWorkersAtOnce) {
     std::string name = "p" + std::to_string(i) + ".bin";
     EXPECT_TRUE(Slurp(Local(name)) == Slurp(OnServer(name))) << name;
   }
+  ClearInternetCache();
+}
+
+TEST_F(TransferFtp, ABrokenOffServerListingFailsTheWalkInsteadOfReadingEmpty) {
+  MakeArea();
+  // The server breaks off the listing of brokenlist (426 after the data
+  // connection opened): its files must not read as missing.
+  CreateDirectoryA(Local("site").c_str(), nullptr);
+  CreateDirectoryA(Local("site\\brokenlist").c_str(), nullptr);
+  Put(Local("site\\brokenlist\\a.txt"), "old local");
+  AgeFiles(Local("site"));
+  CreateDirectoryA(OnServer("site").c_str(), nullptr);
+  CreateDirectoryA(OnServer("site\\brokenlist").c_str(), nullptr);
+  Put(OnServer("site\\brokenlist\\a.txt"), "newer on the server");
+  Connect();
+  gDone = Completion{};
+  ASSERT_TRUE(StartSynchronize(Local("site").c_str(), Remote("site").c_str()));
+  EXPECT_EQ(Wait(), kDoneKeepJob);
+  ASSERT_NE(gDone.job->transferList, nullptr);
+  EXPECT_TRUE(gDone.job->transferList->empty()) << "a walk over an unread folder offered steps";
+  FreeJob(gDone.job);
+  EXPECT_TRUE(gProgress.HasLine("[FtpFindFirstFile]")) << gProgress.AllLines();
+  EXPECT_TRUE(gProgress.HasLine("426")) << gProgress.AllLines();
+
+  // A download of the folder fails the same way instead of bringing nothing.
+  gProgress.lines.clear();
+  CreateDirectoryA(Local("back").c_str(), nullptr);
+  Transfer(Local("back"), 0, {Selected(Remote("site/brokenlist"), true)});
+  EXPECT_TRUE(gProgress.HasLine("[FtpFindFirstFile]")) << gProgress.AllLines();
+  EXPECT_EQ(Slurp(OnServer("site\\brokenlist\\a.txt")), "newer on the server");
+}
+
+TEST_F(TransferFtp, WalksSeeServerDotFilesWhateverThePaneHides) {
+  Options().hideHiddenServer = true;
+  // Dot files are transferred and deleted like any other name here.
+  gCurrent.lists.notTransferred.clear();
+  gCurrent.lists.notDeleted.clear();
+  MakeArea();
+  CreateDirectoryA(Local("site").c_str(), nullptr);
+  Put(Local("site\\.htaccess"), "old local");
+  AgeFiles(Local("site"));
+  CreateDirectoryA(OnServer("site").c_str(), nullptr);
+  Put(OnServer("site\\.htaccess"), "newer on the server");
+  Connect();
+  gDone = Completion{};
+  ASSERT_TRUE(StartSynchronize(Local("site").c_str(), Remote("site").c_str()));
+  Wait();
+  EXPECT_TRUE(gDone.job->transferList->empty()) << "the older local copy would replace the server's";
+  FreeJob(gDone.job);
+  // A transfer into the folder asks before it replaces the server's copy,
+  // and only-if-newer keeps the newer one.
+  gAnswer = 6;
+  gOnlyIfNewer = true;
+  Transfer(Remote(), 1, {Selected(Local("site"), true)});
+  EXPECT_EQ(gQuestions, 2);  // the folder, then .htaccess
+  EXPECT_EQ(Slurp(OnServer("site\\.htaccess")), "newer on the server");
+}
+
+TEST_F(TransferFtp, EveryFailureAndWorkerRowNamesWhatItIsAbout) {
+  // Every status the engine shows has its text in the resource library.
+  for (UINT id : {118u, 261u, 274u, 275u, 276u, 277u, 278u, 279u, 282u, 284u, 285u, 287u, 288u, 289u, 290u, 292u}) {
+    char text[256] = {};
+    EXPECT_GT(LoadStringA(ResourceLibrary(), id, text, sizeof text), 0) << "string " << id;
+  }
+  MakeArea();
+  Put(OnServer("f.txt"), "f");
+  // Names that only the server can have: one no local file may bear, and
+  // one whose full path is too long for the 260-byte paths.
+  CreateDirectoryA(OnServer("names").c_str(), nullptr);
+  MakeServerFile(Remote("names"), "trailing.");
+  CreateDirectoryA(OnServer("long").c_str(), nullptr);
+  CreateDirectoryA(OnServer("long\\deeper").c_str(), nullptr);
+  const std::string longName(250, 'n');
+  MakeServerFile(Remote("long/deeper"), longName);
+  Connect();
+
+  auto* cd = new EngineJob();
+  CopyText(cd->directory, Remote().c_str());
+  Run(ChangeDirectoryJob, cd);
+  FreeJob(cd);
+  auto* rename = new EngineJob();
+  rename->names = std::make_unique<std::vector<std::string>>(std::vector<std::string>{Remote("f.txt"), Remote("g.txt")});
+  Run(RenameOrCopyJob, rename);
+  FreeJob(rename);
+  auto* chmod = new EngineJob();
+  chmod->names = std::make_unique<std::vector<std::string>>(std::vector<std::string>{Remote("g.txt"), "644"});
+  Run(ChmodJob, chmod);
+  FreeJob(chmod);
+  ASSERT_FALSE(gProgress.rows.empty());
+  for (const std::string& row : gProgress.rows) {
+    size_t colon = row.find(": ");
+    ASSERT_NE(colon, std::string::npos) << row;
+    EXPECT_GT(row.size(), colon + 2) << "row without text: " << row;
+    if (row.size() > colon + 2) EXPECT_NE(row[colon + 2], ' ') << "row without text: " << row;
+  }
+
+  // A refused name says which file in which folder.
+  CreateDirectoryA(Local("back").c_str(), nullptr);
+  Transfer(Local("back"), 0, {Selected(Remote("names"), true)});
+  EXPECT_TRUE(gProgress.HasLine("[TransferName]")) << gProgress.AllLines();
+  EXPECT_TRUE(gProgress.HasLine("\"trailing.\" in " + Local("back\\names"))) << gProgress.AllLines();
+
+  // Saving or copying the listing text never fails silently.
+  gProgress.lines.clear();
+  auto* save = new EngineJob();
+  CopyText(save->directory, Remote().c_str());
+  CopyText(save->resultPath, Local("listing.txt").c_str());
+  save->flags = kListSaveToFile | kListToClipboard;
+  Run(RefreshListingJob, save);
+  FreeJob(save);
+  EXPECT_TRUE(Slurp(Local("listing.txt")).find("g.txt") != std::string::npos || gProgress.HasLine("[SaveListing]"))
+      << gProgress.AllLines();
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT) || gProgress.HasLine("[CopyListing]")) << gProgress.AllLines();
+
+  // A recursive delete that has to skip a name says so.
+  gProgress.lines.clear();
+  auto* del = new EngineJob();
+  del->items = std::make_unique<std::vector<FileEntry>>(1);
+  CopyText((*del->items)[0].name, Remote("long").c_str());
+  // The folder is listed with every entry: the long name is met and skipped.
+  (*del->items)[0].attributes = kAttrDirectory;
+  Run(DeleteJob, del);
+  FreeJob(del);
+  EXPECT_TRUE(gProgress.HasLine(longName)) << gProgress.AllLines();
+}
+
+TEST_F(TransferFtp, AFolderThatCannotBeMadeStopsTheList) {
+  MakeArea();
+  // The server refuses to make any folder whose name begins with "refused".
+  CreateDirectoryA(Local("up").c_str(), nullptr);
+  CreateDirectoryA(Local("up\\refusedsub").c_str(), nullptr);
+  CreateDirectoryA(Local("up\\refusedsub\\inner").c_str(), nullptr);
+  for (int i = 0; i < 5; ++i) Put(Local("up\\refusedsub\\f" + std::to_string(i) + ".bin"), RandomBytes(100, i));
+  Put(Local("up\\refusedsub\\inner\\g.bin"), "g");
+  Connect();
+  EXPECT_EQ(Transfer(Remote(), 1, {Selected(Local("up"), true)}), kDoneRefreshServer);
+  EXPECT_TRUE(Exists(OnServer("up")));
+  EXPECT_FALSE(Exists(OnServer("up\\refusedsub")));
+  // One line for the folder, none for each file that had nowhere to go.
+  EXPECT_EQ(gProgress.lines.size(), 1u) << gProgress.AllLines();
+  EXPECT_TRUE(gProgress.HasLine("[FtpCreateDirectory]")) << gProgress.AllLines();
+}
+
+TEST_F(TransferFtp, ASlowLinkShowsProgressAndCancelsWithinAFile) {
+  // 64 KB/s each way: a file of 250 000 bytes takes about four seconds.
+  UsePeer("ftpslow");
+  gCurrent.record.connections = 1;
+  MakeArea();
+  const std::string data = RandomBytes(250000, 31);
+  Put(OnServer("slow.bin"), data);
+  Put(Local("up.bin"), data);
+  Connect();
+  auto reportsBelowEnd = [] {
+    size_t below = 0;
+    for (int p : gProgress.percents) below += p < 100;
+    return below;
+  };
+  // Cancel once the file has reported its progress twice, well before its end.
+  gProgress.cancelAtPercents = 2;
+  EXPECT_EQ(Transfer(Remote(), 1, {Selected(Local("up.bin"), false)}), kDoneRefreshServer);
+  EXPECT_TRUE(IsCancelRequested());
+  EXPECT_GE(reportsBelowEnd(), 2u) << "progress was reported only at the end of the file";
+  WIN32_FILE_ATTRIBUTE_DATA sent;
+  ASSERT_TRUE(GetFileAttributesExA(OnServer("up.bin").c_str(), GetFileExInfoStandard, &sent));
+  EXPECT_LT(sent.nFileSizeLow, data.size()) << "the cancel came after the whole file";
+
+  ClearCancelRequest();
+  gProgress.percents.clear();
+  CreateDirectoryA(Local("back").c_str(), nullptr);
+  EXPECT_EQ(Transfer(Local("back"), 0, {Selected(Remote("slow.bin"), false, data.size())}), kDoneRefreshLocal);
+  EXPECT_TRUE(IsCancelRequested());
+  EXPECT_GE(reportsBelowEnd(), 2u) << "progress was reported only at the end of the file";
+  EXPECT_EQ(Tree(Local("back")).size(), 0u) << "the cancelled download was kept";
+  ClearCancelRequest();
+  ClearInternetCache();
+}
+
+TEST_F(TransferFtp, ACopyOnTheServerShowsItsSizeAndPercent) {
+  MakeArea();
+  const std::string data = RandomBytes(3u << 20, 41);
+  Put(OnServer("orig.bin"), data);
+  Connect();
+  // The pane hands the copy job one entry with the file's size per pair.
+  auto* job = new EngineJob();
+  job->names = std::make_unique<std::vector<std::string>>(std::vector<std::string>{Remote("orig.bin"), Remote("copy.bin")});
+  job->items = std::make_unique<std::vector<FileEntry>>(1);
+  (*job->items)[0].size = static_cast<int64_t>(data.size());
+  job->flags = kRenameCopies;
+  Run(RenameOrCopyJob, job);
+  FreeJob(job);
+  EXPECT_TRUE(Slurp(OnServer("copy.bin")) == data);
+  ASSERT_FALSE(gProgress.percents.empty()) << "the copy showed no percentage";
+  // Both halves count against twice the size: the download ends at 50 %.
+  EXPECT_EQ(*std::max_element(gProgress.percents.begin(), gProgress.percents.end()), 100);
+  EXPECT_TRUE(std::any_of(gProgress.percents.begin(), gProgress.percents.end(), [](int p) { return p > 0 && p <= 50; }));
+  EXPECT_TRUE(std::any_of(gProgress.percents.begin(), gProgress.percents.end(), [](int p) { return p > 50 && p < 100; }));
   ClearInternetCache();
 }
