@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Starts or stops the loopback FTP peer for a test run.
-# Usage: ftp_peer.sh start|stop STATE_DIR [NAME]
-# NAME (default "ftp") names the port file NAME.port in STATE_DIR.
+# Usage: ftp_peer.sh start|stop STATE_DIR [NAME [LIMIT]]
+# NAME (default "ftp") names the port file NAME.port in STATE_DIR; LIMIT
+# (default none) caps the connections the server takes from one address.
 set -u
 action="$1"
 state="$2"
 name="${3:-ftp}"
+limit="${4:-0}"
 case "$action" in
   start)
     mkdir -p "$state"
     rm -f "$state/$name.port"
-    /usr/bin/python3 "$(dirname "$0")/ftp_server.py" "$state" "$name" >"$state/$name.log" 2>&1 &
+    /usr/bin/python3 "$(dirname "$0")/ftp_server.py" "$state" "$name" 0 "$limit" >"$state/$name.log" 2>&1 &
     echo $! >"$state/$name.pid"
     for _ in $(seq 1 100); do
       [ -s "$state/$name.port" ] && exit 0

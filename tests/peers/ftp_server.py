@@ -8,7 +8,13 @@ Extra behaviour for the tests:
   of several kilobytes;
 - "SITE DROPALL" closes every other session (connections dropped by the
   network), "SITE DIE" closes everything and ends the server (a server that
-  went away)."""
+  went away).
+
+A fourth argument above 0 limits the connections from one address to that
+many, as many real servers do. With such a limit, retrieving a file whose
+name starts with "drop-" closes that session without an answer, and the
+limit falls by one until every session has ended, so the dropped client
+cannot come back."""
 import os
 import sys
 
@@ -18,6 +24,7 @@ from pyftpdlib.servers import FTPServer
 
 
 class Handler(FTPHandler):
+    connection_limit = 0
     proto_cmds = dict(FTPHandler.proto_cmds)
     for _name in ("SITE DROPALL", "SITE DIE"):
         proto_cmds[_name] = dict(perm=None, auth=True, arg=False, help="Syntax: SITE %s" % _name[5:])
@@ -38,6 +45,19 @@ class Handler(FTPHandler):
             handler.close()
         self.server.close()
 
+    def ftp_RETR(self, file):
+        limit = self.server.max_cons_per_ip
+        if limit and os.path.basename(file).startswith("drop-"):
+            if limit > 1:
+                self.server.max_cons_per_ip = limit - 1
+            self.close()
+            return
+        return super().ftp_RETR(file)
+
+    def on_disconnect(self):
+        if not self._others() and Handler.connection_limit:
+            self.server.max_cons_per_ip = Handler.connection_limit
+
     def ftp_DELE(self, path):
         if os.path.basename(path) == "long-refusal":
             lines = ["550-This server refuses at length."]
@@ -52,6 +72,7 @@ def main():
     state = sys.argv[1]
     name = sys.argv[2] if len(sys.argv) > 2 else "ftp"
     listen_port = int(sys.argv[3]) if len(sys.argv) > 3 else 0
+    limit = int(sys.argv[4]) if len(sys.argv) > 4 else 0
     root = os.path.join(state, "root")
     os.makedirs(root, exist_ok=True)
     authorizer = DummyAuthorizer()
@@ -60,6 +81,9 @@ def main():
     Handler.authorizer = authorizer
     Handler.passive_ports = range(40000, 40200)
     server = FTPServer(("127.0.0.1", listen_port), Handler)
+    if limit > 0:
+        Handler.connection_limit = limit
+        server.max_cons_per_ip = limit
     port = server.socket.getsockname()[1]
     with open(os.path.join(state, name + ".port.tmp"), "w") as f:
         f.write(str(port))
