@@ -165,12 +165,28 @@ unsigned __stdcall ChmodJob(void* job);
 // Called by the main window's completion handler for every job.
 void JobCompleted();
 
+// Refused logins (logingate_win.cpp): the user is asked once at a time for
+// the whole pool, and every refused worker retries with the answer.
+enum LoginOutcome { kLoginRetry, kLoginGaveUp, kLoginCancelledHere };
+// A new connect: a Cancel given to an earlier one no longer holds.
+void ResetLoginQuestion();
+// The number of answers so far; read it before the credentials it goes with.
+int LoginAnswerCount();
+// The server refused the credentials read at `answers`: waits for (or asks)
+// the user. kLoginCancelledHere goes to the one worker whose question was
+// cancelled; the others get kLoginGaveUp.
+LoginOutcome AwaitLoginAnswer(int answers, DWORD code);
+
 // Worker operations (ftpops_win.cpp, listing_win.cpp).
 int ConnectWorker(WorkerSlot& slot);
 int ReconnectWorker(WorkerSlot& slot);
 void DisconnectWorker(WorkerSlot& slot);
 int SendKeepAlive(WorkerSlot& slot);
 int RunOperation(WorkerSlot& slot);
+// After a failed request: whether the connection is gone though the
+// failure did not say so (a transfer the server cut off can leave the
+// connection unusable). Checked with NOOP unless the server refused.
+bool ConnectionBrokenAfter(WorkerSlot& slot, int result);
 int ListDirectory(WorkerSlot& slot);
 // A Windows file time as the portable count of 100 ns since 1601.
 uint64_t FileTimeValue(const FILETIME& ft);

@@ -10,6 +10,7 @@
 #include "engine/ineterror_win.h"
 #include "engine/progressapi_win.h"
 #include "profiles/current_win.h"
+#include "profiles/login_win.h"
 #include "res/resource.h"
 
 namespace {
@@ -230,9 +231,10 @@ int ConnectWorker(WorkerSlot& slot) {
   }
   InternetAttemptConnect(0);
   char user[80], password[80];
+  DWORD firstRefusal = 0;
   for (;;) {
-    CopyText(user, gCurrent.record.user);
-    CopyText(password, gCurrent.sessionPassword);
+    const int answers = LoginAnswerCount();
+    ReadLoginCredentials(user, password);
     const bool anonymous = p.anonymous != 0;
     slot.connection = InternetConnectA(gApp.internet, p.host, static_cast<INTERNET_PORT>(p.ftpPort),
                                        anonymous ? nullptr : user, anonymous ? nullptr : password,
@@ -244,10 +246,11 @@ int ConnectWorker(WorkerSlot& slot) {
     // A refused login: the user may try other credentials. Systems differ
     // in which code they give for it.
     if (code == 12013 || code == 12014 || code == 12015) {
-      LRESULT retry = gApp.mainWindow ? SendMessageA(gApp.mainWindow, WM_LOGIN_REFUSED, 0, static_cast<LPARAM>(code)) : 0;
-      if (retry == IDOK) continue;
-      ReportInternetError(ERROR_CANCELLED, "InternetConnect", slot.index);
-      return static_cast<int>(code);
+      if (!firstRefusal) firstRefusal = code;
+      LoginOutcome outcome = AwaitLoginAnswer(answers, code);
+      if (outcome == kLoginRetry) continue;
+      if (outcome == kLoginCancelledHere) ReportInternetError(ERROR_CANCELLED, "InternetConnect", slot.index);
+      return static_cast<int>(firstRefusal);
     }
     ReportInternetError(code, "InternetConnect", slot.index);
     return static_cast<int>(code ? code : ERROR_INTERNET_INTERNAL_ERROR);
