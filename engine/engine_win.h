@@ -126,7 +126,9 @@ bool IsConnected();
 const char* SessionDirectory();
 void SetSessionDirectory(const char* directory);
 
-// Dispatch (job threads holding "FtpMutex").
+// Dispatch (job threads holding "FtpMutex"). Without a worker left to run
+// a request it fails with ERROR_NOT_CONNECTED, reported once per job; a
+// cancelled action fails with ERROR_CANCELLED.
 int AcquireIdleWorker(int* error);
 int Dispatch(const EngineRequest& request, int operation, bool wait);
 // Dispatches without waiting; the worker stores its result in `*result`,
@@ -135,6 +137,8 @@ int DispatchTracked(const EngineRequest& request, int operation, int* result);
 int DispatchTo(const EngineRequest& request, int operation, bool wait, int* tracked);
 void WaitForWorker(int index);
 void WaitForAllWorkers();
+// A new job reports a missing worker again (JobMutex).
+void ResetDispatchReports();
 
 // Jobs. Each takes ownership of `job` on success; the main window frees it
 // when the completion message arrives (FreeJob).

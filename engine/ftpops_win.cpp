@@ -290,6 +290,24 @@ int SendKeepAlive(WorkerSlot& slot) {
   return result;
 }
 
+bool ConnectionBrokenAfter(WorkerSlot& slot, int result) {
+  if (result == 0 || slot.isSftp || !slot.connection) return false;
+  const bool network = (result >= 12000 && result <= 12999) || (result >= 10000 && result <= 11999);
+  if (!network && result != ERROR_CANCELLED) return false;
+  if (result == ERROR_INTERNET_EXTENDED_ERROR) {
+    // The server's own refusal (4xx or 5xx) leaves the connection as it was.
+    DWORD error = 0;
+    char response[8] = {};
+    DWORD length = sizeof response;
+    InternetGetLastResponseInfoA(&error, response, &length);
+    if (response[0] == '4' || response[0] == '5') return false;
+  }
+  EnterCriticalSection(&slot.lock);
+  const bool alive = FtpCommandA(slot.connection, FALSE, FTP_TRANSFER_TYPE_ASCII, "NOOP", 0, nullptr) != FALSE;
+  LeaveCriticalSection(&slot.lock);
+  return !alive;
+}
+
 int RunOperation(WorkerSlot& slot) {
   switch (slot.operation) {
     case kOpDeleteFile: return DeleteFileOp(slot);

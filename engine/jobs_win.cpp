@@ -55,6 +55,7 @@ int DeleteRecursive(const std::string& prefix, const std::vector<FileEntry>& ent
 
 JobMutex::JobMutex() : handle(CreateMutexA(nullptr, FALSE, "FtpMutex")) {
   if (handle) WaitForSingleObject(handle, INFINITE);
+  ResetDispatchReports();
 }
 
 void JobMutex::Release() {
