@@ -14,7 +14,9 @@ A fourth argument above 0 limits the connections from one address to that
 many, as many real servers do. With such a limit, retrieving a file whose
 name starts with "drop-" closes that session without an answer, and the
 limit falls by one until every session has ended, so the dropped client
-cannot come back."""
+cannot come back. Deleting a file whose name starts with "dropothers-"
+closes every other session instead and lets no one else in until every
+session has ended."""
 import os
 import sys
 
@@ -59,6 +61,12 @@ class Handler(FTPHandler):
             self.server.max_cons_per_ip = Handler.connection_limit
 
     def ftp_DELE(self, path):
+        if self.server.max_cons_per_ip and os.path.basename(path).startswith("dropothers-"):
+            for handler in self._others():
+                handler.close()
+            self.server.max_cons_per_ip = 1
+            self.respond("250 Dropped the others.")
+            return
         if os.path.basename(path) == "long-refusal":
             lines = ["550-This server refuses at length."]
             lines += ["550-%04d %s" % (i, "x" * 60) for i in range(80)]

@@ -180,6 +180,30 @@ class EngineFtp : public RegistryTest {
     FreeJob(job);
     return entries;
   }
+  // Downloads the named files of the test's server folder into `folder`.
+  void Download(const std::string& folder, const std::vector<std::string>& names) {
+    CreateDirectoryA(folder.c_str(), nullptr);
+    auto* job = new EngineJob();
+    job->direction = 0;
+    job->transferList = new std::vector<TransferItem>();
+    for (const std::string& name : names) {
+      TransferItem item = {};
+      CopyText(item.source, Remote(name));
+      CopyText(item.destination, folder + "\\" + name);
+      item.kind = 4;
+      job->transferList->push_back(item);
+    }
+    Run(ExecuteTransferListJob, job);
+    FreeJob(job);
+  }
+  // Uses the limited peer, which takes two connections from one address.
+  void UseLimitedPeer() {
+    const int port = PeerPort("ftplimit");
+    ASSERT_NE(port, 0) << "limited FTP peer not running";
+    gCurrent.record.ftpPort = port;
+    root_ = PeerFolder("ftplimit") + "\\root";
+    CreateDirectoryA((root_ + "\\" + area_).c_str(), nullptr);
+  }
   std::string Remote(const std::string& name) { return "/" + area_ + "/" + name; }
   std::string Local(const std::string& name) { return root_ + "\\" + area_ + "\\" + name; }
 
@@ -539,36 +563,18 @@ int CountContaining(const std::vector<std::string>& lines, const char* text) {
 
 TEST_F(EngineFtp, ServerLimitBelowTheConnectionCountStillMovesEveryFile) {
   ProgressWindowFixture progress;
-  const int port = PeerPort("ftplimit");
-  ASSERT_NE(port, 0) << "limited FTP peer not running";
-  gCurrent.record.ftpPort = port;
+  UseLimitedPeer();
+  if (HasFatalFailure()) return;
   gCurrent.record.connections = 4;  // the server takes two
-  root_ = PeerFolder("ftplimit") + "\\root";
-  CreateDirectoryA((root_ + "\\" + area_).c_str(), nullptr);
   for (int i = 0; i < 20; ++i) WriteFile(Local("f" + std::to_string(i) + ".txt"), "file " + std::to_string(i));
   WriteFile(Local("drop-03.txt"), "the server drops whoever asks for this");
   const std::string target = std::string(gApp.tempDir) + "vorto-limit-" + area_;
   CreateDirectoryA(target.c_str(), nullptr);
-  auto download = [&](const std::string& folder, const std::vector<std::string>& names) {
-    CreateDirectoryA(folder.c_str(), nullptr);
-    auto* job = new EngineJob();
-    job->direction = 0;
-    job->transferList = new std::vector<TransferItem>();
-    for (const std::string& name : names) {
-      TransferItem item = {};
-      CopyText(item.source, Remote(name));
-      CopyText(item.destination, folder + "\\" + name);
-      item.kind = 4;
-      job->transferList->push_back(item);
-    }
-    Run(ExecuteTransferListJob, job);
-    FreeJob(job);
-  };
   std::vector<std::string> names;
   for (int i = 0; i < 20; ++i) names.push_back("f" + std::to_string(i) + ".txt");
 
   ASSERT_EQ(Connect(), kDoneConnected);
-  download(target + "\\all", names);
+  Download(target + "\\all", names);
   for (const std::string& name : names)
     EXPECT_EQ(ReadFile(target + "\\all\\" + name), ReadFile(Local(name))) << name;
 
@@ -576,7 +582,7 @@ TEST_F(EngineFtp, ServerLimitBelowTheConnectionCountStillMovesEveryFile) {
   // back: the other worker moves everything else.
   std::vector<std::string> withDrop = names;
   withDrop.insert(withDrop.begin() + 3, "drop-03.txt");
-  download(target + "\\rest", withDrop);
+  Download(target + "\\rest", withDrop);
   for (const std::string& name : names)
     EXPECT_EQ(ReadFile(target + "\\rest\\" + name), ReadFile(Local(name))) << name << "\n" << Joined(progress.Lines());
   EXPECT_EQ(ConnectedWorkers(), 1);
@@ -756,4 +762,37 @@ TEST_F(EngineFtp, RefreshAndChangeOfFolderLeaveTheProgressWindowHidden) {
   EXPECT_EQ(Run(ChangeDirectoryJob, cd), 0x110000u);
   FreeJob(cd);
   EXPECT_FALSE(IsWindowVisible(progress.dialog));
+}
+
+TEST_F(EngineFtp, AWorkerThatCannotComeBackAfterItsKeepAliveTakesNoRequests) {
+  UseLimitedPeer();
+  if (HasFatalFailure()) return;
+  gCurrent.record.connections = 2;
+  gCurrent.record.keepAlive = 1;
+  std::strcpy(gCurrent.record.keepAliveCommand, "NOOP");
+  SetKeepAliveInterval(300);
+  std::vector<std::string> names;
+  for (int i = 0; i < 20; ++i) {
+    names.push_back("k" + std::to_string(i) + ".txt");
+    WriteFile(Local(names.back()), "kept " + std::to_string(i));
+  }
+  WriteFile(Local("dropothers-1"), "");
+  ASSERT_EQ(Connect(), kDoneConnected);
+  ASSERT_TRUE(WaitUntilConnected(2));
+  // One worker's delete makes the server close the other, idle connection
+  // and let nobody back in: that worker's keep-alive finds it and ends.
+  auto* del = new EngineJob();
+  del->items = new std::vector<FileEntry>(1);
+  CopyText((*del->items)[0].name, Remote("dropothers-1").substr(1));
+  (*del->items)[0].attributes = kAttrNormal;
+  Run(DeleteJob, del);
+  FreeJob(del);
+  PumpFor(10000, [] { return ConnectedWorkers() < 2; });
+  PumpFor(500);
+  EXPECT_EQ(ConnectedWorkers(), 1);
+
+  const std::string target = std::string(gApp.tempDir) + "vorto-kept-" + area_;
+  Download(target, names);
+  for (const std::string& name : names) EXPECT_EQ(ReadFile(target + "\\" + name), ReadFile(Local(name))) << name;
+  SetKeepAliveInterval(0);
 }
