@@ -35,7 +35,7 @@ HWND CreateToolsBar(HWND rebar) {
                             WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NODIVIDER |
                                 CCS_NOPARENTALIGN,
                             0, 0, 0, 0, rebar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLS_BAND)),
-                            gApp.instance, nullptr);
+                            ProgramInstance(), nullptr);
   if (!tb) return nullptr;
   SendMessageA(tb, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   AttachToolbarImages(tb);
@@ -120,7 +120,7 @@ void RemoveBandAt(HWND rebar, int index) {
   SendMessageA(rebar, RB_DELETEBAND, static_cast<WPARAM>(index), 0);
   if (band.hwndChild) {
     HWND focus = GetFocus();
-    if (focus && (focus == band.hwndChild || IsChild(band.hwndChild, focus))) SetFocus(gApp.mainWindow);
+    if (focus && (focus == band.hwndChild || IsChild(band.hwndChild, focus))) SetFocus(MainWindow());
     DestroyWindow(band.hwndChild);
   }
   if (band.wID == IDC_QUICK_BAND) ForgetQuickBar();
@@ -174,7 +174,7 @@ void CreateBars(HWND parent) {
                                WS_CHILD | WS_BORDER | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT |
                                    RBS_BANDBORDERS | RBS_DBLCLKTOGGLE | CCS_NODIVIDER,
                                0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_REBAR)),
-                               gApp.instance, nullptr);
+                               ProgramInstance(), nullptr);
   if (!gApp.rebar) return;
   BarLayout layout = DefaultMainBarLayout();
   HKEY key = OpenCommonKey(kKeyStartupRead);
@@ -204,9 +204,9 @@ void DestroyBars() {
 }
 
 void RebuildBars() {
-  if (!gApp.mainWindow || !gApp.rebar) return;
+  if (!MainWindow() || !gApp.rebar) return;
   DestroyBars();
-  CreateBars(gApp.mainWindow);
+  CreateBars(MainWindow());
   LayoutMainWindow();
 }
 
@@ -254,7 +254,7 @@ void ReloadToolbarImages() {
   ToolbarImageOptions options = ReadToolbarImageOptions();
   if (!CreateToolbarImages(options)) CreateToolbarImages({false, 2});
   RebuildPaneBars();
-  if (shown && gApp.mainWindow) CreateBars(gApp.mainWindow);
+  if (shown && MainWindow()) CreateBars(MainWindow());
   LayoutMainWindow();
 }
 
@@ -349,7 +349,7 @@ void ResetBars() {
   }
   DeleteStoredToolbars();
   RebuildPaneBars(false);
-  if (shown && gApp.mainWindow) CreateBars(gApp.mainWindow);
+  if (shown && MainWindow()) CreateBars(MainWindow());
   LayoutMainWindow();
 }
 

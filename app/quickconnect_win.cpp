@@ -34,6 +34,6 @@ bool QuickConnectWithFields(const char* address, QuickConnectFields& fields) {
   p.sftp = fields.sftp ? 1 : 0;
   p.passive = fields.passive ? 1 : 0;
   p.anonymous = !fields.user[0] && !fields.password[0] ? 1 : 0;
-  ConnectCurrentProfile(gApp.mainWindow);
+  ConnectCurrentProfile(MainWindow());
   return true;
 }

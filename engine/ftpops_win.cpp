@@ -133,7 +133,7 @@ int CreateFileOp(WorkerSlot& slot) {
 // up again under the new name. The temporary file never stays behind.
 int CopyOnServer(WorkerSlot& slot, const char* from, const char* to) {
   char temp[MAX_PATH];
-  if (!GetTempFileNameA(gApp.tempDir[0] ? gApp.tempDir : ".", "tmp", 0, temp)) return Fail(slot, "MyFtpCopyFile");
+  if (!GetTempFileNameA(TempFolder()[0] ? TempFolder() : ".", "tmp", 0, temp)) return Fail(slot, "MyFtpCopyFile");
   slot.progressOperation = 265;
   slot.bytesDone = 0;
   slot.startTick = GetTickCount();
@@ -227,7 +227,7 @@ int ConnectWorker(WorkerSlot& slot) {
   }
   DWORD state = 0;
   if (InternetGetConnectedState(&state, 0) == FALSE && (state & INTERNET_CONNECTION_OFFLINE)) {
-    if (!InternetGoOnlineA(const_cast<char*>(p.host), gApp.mainWindow, 0)) return -1;
+    if (!InternetGoOnlineA(const_cast<char*>(p.host), MainWindow(), 0)) return -1;
   }
   InternetAttemptConnect(0);
   char user[80], password[80];
@@ -236,7 +236,7 @@ int ConnectWorker(WorkerSlot& slot) {
     const int answers = LoginAnswerCount();
     ReadLoginCredentials(user, password);
     const bool anonymous = p.anonymous != 0;
-    slot.connection = InternetConnectA(gApp.internet, p.host, static_cast<INTERNET_PORT>(p.ftpPort),
+    slot.connection = InternetConnectA(InternetSession(), p.host, static_cast<INTERNET_PORT>(p.ftpPort),
                                        anonymous ? nullptr : user, anonymous ? nullptr : password,
                                        INTERNET_SERVICE_FTP, p.passive ? INTERNET_FLAG_PASSIVE : 0,
                                        reinterpret_cast<DWORD_PTR>(&slot));

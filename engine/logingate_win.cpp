@@ -43,7 +43,7 @@ LoginOutcome AwaitLoginAnswer(int answers, DWORD code) {
   gAsking = true;
   ReleaseSRWLockExclusive(&gLock);
   // The dialog stores the new credentials before it answers.
-  LRESULT answer = gApp.mainWindow ? SendMessageA(gApp.mainWindow, WM_LOGIN_REFUSED, 0, static_cast<LPARAM>(code)) : 0;
+  LRESULT answer = MainWindow() ? SendMessageA(MainWindow(), WM_LOGIN_REFUSED, 0, static_cast<LPARAM>(code)) : 0;
   AcquireSRWLockExclusive(&gLock);
   gAsking = false;
   if (answer == IDOK)

@@ -81,7 +81,7 @@ bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 int CountTempFiles() {
   WIN32_FIND_DATAA fd;
   int n = 0;
-  HANDLE h = FindFirstFileA((std::string(gApp.tempDir) + "tmp*.tmp").c_str(), &fd);
+  HANDLE h = FindFirstFileA((std::string(TempFolder()) + "tmp*.tmp").c_str(), &fd);
   if (h != INVALID_HANDLE_VALUE) {
     do ++n;
     while (FindNextFileA(h, &fd));
@@ -111,9 +111,9 @@ class EngineFtp : public RegistryTest {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "VortoTestMain";
     RegisterClassA(&wc);
-    gApp.mainWindow = CreateWindowA("VortoTestMain", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    gApp.internet = InternetOpenA("Vorto", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    GetTempPathA(sizeof gApp.tempDir, gApp.tempDir);
+    SetMainWindow(CreateWindowA("VortoTestMain", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+    SetInternetSession(InternetOpenA("Vorto", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    GetTempPathA(sizeof TempFolder(), TempFolder());
     SetDefaultProfile(gCurrent.record);
     SetDefaultLists(gCurrent.lists);
     std::strcpy(gCurrent.name, "peer");
@@ -124,17 +124,17 @@ class EngineFtp : public RegistryTest {
     gLoginAsked = 0;
     gLoginDialog = false;
     gLoginNesting = gLoginDeepest = 0;
-    gApp.autoShowProgress = true;
+    Options().autoShowProgress = true;
     // A fresh folder for each test inside the server's root.
     area_ = "t" + std::to_string(GetTickCount());
     CreateDirectoryA((root_ + "\\" + area_).c_str(), nullptr);
   }
   void TearDown() override {
     Disconnect();
-    DestroyWindow(gApp.mainWindow);
-    gApp.mainWindow = nullptr;
-    InternetCloseHandle(gApp.internet);
-    gApp.internet = nullptr;
+    DestroyWindow(MainWindow());
+    SetMainWindow(nullptr);
+    InternetCloseHandle(InternetSession());
+    SetInternetSession(nullptr);
     RegistryTest::TearDown();
   }
 
@@ -165,7 +165,7 @@ class EngineFtp : public RegistryTest {
   }
   uint32_t RunNames(JobFunction function, std::vector<std::string> names, uint32_t flags = 0) {
     auto* job = new EngineJob();
-    job->names = new std::vector<std::string>(std::move(names));
+    job->names = std::make_unique<std::vector<std::string>>(std::move(names));
     job->flags = flags;
     uint32_t done = Run(function, job);
     FreeJob(job);
@@ -185,7 +185,7 @@ class EngineFtp : public RegistryTest {
     CreateDirectoryA(folder.c_str(), nullptr);
     auto* job = new EngineJob();
     job->direction = 0;
-    job->transferList = new std::vector<TransferItem>();
+    job->transferList = std::make_unique<std::vector<TransferItem>>();
     for (const std::string& name : names) {
       TransferItem item = {};
       CopyText(item.source, Remote(name));
@@ -281,7 +281,7 @@ TEST_F(EngineFtp, RemoteOperationsChangeTheServerFolder) {
   WriteFile(Local("tree\\a.txt"), "a");
   WriteFile(Local("tree\\inner\\b.txt"), "b");
   auto* del = new EngineJob();
-  del->items = new std::vector<FileEntry>(1);
+  del->items = std::make_unique<std::vector<FileEntry>>(1);
   CopyText((*del->items)[0].name, Remote("tree").substr(1));
   (*del->items)[0].attributes = kAttrDirectory;
   EXPECT_EQ(Run(DeleteJob, del), kDoneRefreshServer);
@@ -396,11 +396,11 @@ TEST_F(EngineFtp, CancelStopsDispatchingAtOnce) {
   ASSERT_EQ(Connect(), kDoneConnected);
   auto* job = new EngineJob();
   job->direction = 0;
-  job->transferList = new std::vector<TransferItem>();
+  job->transferList = std::make_unique<std::vector<TransferItem>>();
   for (int i = 0; i < 20; ++i) {
     TransferItem item = {};
     CopyText(item.source, Remote("src.txt"));
-    CopyText(item.destination, std::string(gApp.tempDir) + "vorto-cancel-" + std::to_string(i) + ".txt");
+    CopyText(item.destination, std::string(TempFolder()) + "vorto-cancel-" + std::to_string(i) + ".txt");
     item.kind = 4;
     job->transferList->push_back(item);
   }
@@ -418,7 +418,7 @@ TEST_F(EngineFtp, CancelStopsDispatchingAtOnce) {
   ClearCancelRequest();
   FreeJob(job);
   for (int i = 0; i < 20; ++i)
-    EXPECT_FALSE(Exists(std::string(gApp.tempDir) + "vorto-cancel-" + std::to_string(i) + ".txt")) << i;
+    EXPECT_FALSE(Exists(std::string(TempFolder()) + "vorto-cancel-" + std::to_string(i) + ".txt")) << i;
 }
 
 TEST_F(EngineFtp, PathsThatDoNotFitFailInsteadOfBeingCut) {
@@ -454,7 +454,7 @@ TEST_F(EngineFtp, VsftpdWithItsLocalUserAndAnonymously) {
   RunNames(MakeDirectoriesJob, {dir + "/a/b"});
   RunNames(MakeDirectoriesJob, {dir + "/a/b/c"});
   auto* del = new EngineJob();
-  del->items = new std::vector<FileEntry>(1);
+  del->items = std::make_unique<std::vector<FileEntry>>(1);
   CopyText((*del->items)[0].name, (dir + "/a").c_str());
   (*del->items)[0].attributes = kAttrDirectory;
   Run(DeleteJob, del);
@@ -474,7 +474,7 @@ TEST_F(EngineFtp, FailuresAreReportedInTheExactFormat) {
   char path[MAX_PATH];
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::strcpy(std::strrchr(path, '\\') + 1, "vortores.dll");
-  gApp.resources = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
   ASSERT_NE(CreateProgressWindow(nullptr), nullptr);
   HWND errors = GetDlgItem(gProgressWindows.errorPage, IDC_ERROR_LIST);
   auto lastLine = [&] {
@@ -486,7 +486,7 @@ TEST_F(EngineFtp, FailuresAreReportedInTheExactFormat) {
 
   ASSERT_EQ(Connect(), kDoneConnected);
   auto* del = new EngineJob();
-  del->items = new std::vector<FileEntry>(1);
+  del->items = std::make_unique<std::vector<FileEntry>>(1);
   CopyText((*del->items)[0].name, (area_ + "/missing.txt").c_str());
   (*del->items)[0].attributes = kAttrNormal;
   Run(DeleteJob, del);
@@ -503,8 +503,8 @@ TEST_F(EngineFtp, FailuresAreReportedInTheExactFormat) {
   EXPECT_NE(lastLine().find("[FtpOpenFile]"), std::string::npos) << lastLine();
 
   DestroyProgressWindow();
-  FreeLibrary(gApp.resources);
-  gApp.resources = nullptr;
+  FreeLibrary(ResourceLibrary());
+  SetResourceLibrary(nullptr);
 }
 
 namespace {
@@ -517,13 +517,13 @@ struct ProgressWindowFixture {
     char path[MAX_PATH];
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::strcpy(std::strrchr(path, '\\') + 1, "vortores.dll");
-    gApp.resources = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
     dialog = CreateProgressWindow(nullptr);
   }
   ~ProgressWindowFixture() {
     DestroyProgressWindow();
-    FreeLibrary(gApp.resources);
-    gApp.resources = nullptr;
+    FreeLibrary(ResourceLibrary());
+    SetResourceLibrary(nullptr);
   }
   std::vector<std::string> Lines() {
     HWND list = GetDlgItem(gProgressWindows.errorPage, IDC_ERROR_LIST);
@@ -568,7 +568,7 @@ TEST_F(EngineFtp, ServerLimitBelowTheConnectionCountStillMovesEveryFile) {
   gCurrent.record.connections = 4;  // the server takes two
   for (int i = 0; i < 20; ++i) WriteFile(Local("f" + std::to_string(i) + ".txt"), "file " + std::to_string(i));
   WriteFile(Local("drop-03.txt"), "the server drops whoever asks for this");
-  const std::string target = std::string(gApp.tempDir) + "vorto-limit-" + area_;
+  const std::string target = std::string(TempFolder()) + "vorto-limit-" + area_;
   CreateDirectoryA(target.c_str(), nullptr);
   std::vector<std::string> names;
   for (int i = 0; i < 20; ++i) names.push_back("f" + std::to_string(i) + ".txt");
@@ -595,7 +595,7 @@ TEST_F(EngineFtp, CancelStopsOnlyTheActionItWasPressedFor) {
   gCurrent.record.connections = 2;
   for (bool autoShow : {false, true}) {
     SCOPED_TRACE(autoShow ? "AutoShowProgress 1" : "AutoShowProgress 0");
-    gApp.autoShowProgress = autoShow;
+    Options().autoShowProgress = autoShow;
     WriteFile(Local("a.txt"), "a");
     ASSERT_EQ(Connect(), kDoneConnected);
 
@@ -646,7 +646,7 @@ TEST_F(EngineFtp, JobsWithoutAConnectedWorkerFailWithOneReport) {
 
   // An editor's save goes through the same transfer: it must not pass
   // for uploaded, so its follow-ups do not run.
-  const std::string local = std::string(gApp.tempDir) + "vorto-unsent-" + area_ + ".txt";
+  const std::string local = std::string(TempFolder()) + "vorto-unsent-" + area_ + ".txt";
   WriteFile(local, "edited");
   progress.ClearLines();
   ASSERT_TRUE(UploadFile("/edited.txt", local.c_str()));
@@ -751,7 +751,7 @@ TEST_F(EngineFtp, RefusedLoginIsAskedOnceForAllWorkers) {
 TEST_F(EngineFtp, RefreshAndChangeOfFolderLeaveTheProgressWindowHidden) {
   ProgressWindowFixture progress;
   ASSERT_NE(progress.dialog, nullptr);
-  gApp.autoShowProgress = true;
+  Options().autoShowProgress = true;
   CreateDirectoryA(Local("sub").c_str(), nullptr);
   ASSERT_EQ(Connect(), kDoneConnected);
   ShowWindow(progress.dialog, SW_HIDE);
@@ -782,7 +782,7 @@ TEST_F(EngineFtp, AWorkerThatCannotComeBackAfterItsKeepAliveTakesNoRequests) {
   // One worker's delete makes the server close the other, idle connection
   // and let nobody back in: that worker's keep-alive finds it and ends.
   auto* del = new EngineJob();
-  del->items = new std::vector<FileEntry>(1);
+  del->items = std::make_unique<std::vector<FileEntry>>(1);
   CopyText((*del->items)[0].name, Remote("dropothers-1").substr(1));
   (*del->items)[0].attributes = kAttrNormal;
   Run(DeleteJob, del);
@@ -791,7 +791,7 @@ TEST_F(EngineFtp, AWorkerThatCannotComeBackAfterItsKeepAliveTakesNoRequests) {
   PumpFor(500);
   EXPECT_EQ(ConnectedWorkers(), 1);
 
-  const std::string target = std::string(gApp.tempDir) + "vorto-kept-" + area_;
+  const std::string target = std::string(TempFolder()) + "vorto-kept-" + area_;
   Download(target, names);
   for (const std::string& name : names) EXPECT_EQ(ReadFile(target + "\\" + name), ReadFile(Local(name))) << name;
   SetKeepAliveInterval(0);
