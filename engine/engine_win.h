@@ -130,7 +130,9 @@ bool IsConnected();
 const char* SessionDirectory();
 void SetSessionDirectory(const char* directory);
 
-// Dispatch (job threads holding "FtpMutex").
+// Dispatch (job threads holding "FtpMutex"). Without a worker left to run
+// a request it fails with ERROR_NOT_CONNECTED, reported once per job; a
+// cancelled action fails with ERROR_CANCELLED.
 int AcquireIdleWorker(int* error);
 int Dispatch(const EngineRequest& request, int operation, bool wait);
 // Dispatches without waiting; the worker stores its result in `*result`,
@@ -139,6 +141,8 @@ int DispatchTracked(const EngineRequest& request, int operation, int* result);
 int DispatchTo(const EngineRequest& request, int operation, bool wait, int* tracked);
 void WaitForWorker(int index);
 void WaitForAllWorkers();
+// A new job reports a missing worker again (JobMutex).
+void ResetDispatchReports();
 
 // Jobs. Each takes ownership of `job` on success; the main window frees it
 // when the completion message arrives (FreeJob).
@@ -169,12 +173,28 @@ unsigned __stdcall ChmodJob(void* job);
 // Called by the main window's completion handler for every job.
 void JobCompleted();
 
+// Refused logins (logingate_win.cpp): the user is asked once at a time for
+// the whole pool, and every refused worker retries with the answer.
+enum LoginOutcome { kLoginRetry, kLoginGaveUp, kLoginCancelledHere };
+// A new connect: a Cancel given to an earlier one no longer holds.
+void ResetLoginQuestion();
+// The number of answers so far; read it before the credentials it goes with.
+int LoginAnswerCount();
+// The server refused the credentials read at `answers`: waits for (or asks)
+// the user. kLoginCancelledHere goes to the one worker whose question was
+// cancelled; the others get kLoginGaveUp.
+LoginOutcome AwaitLoginAnswer(int answers, DWORD code);
+
 // Worker operations (ftpops_win.cpp, listing_win.cpp).
 int ConnectWorker(WorkerSlot& slot);
 int ReconnectWorker(WorkerSlot& slot);
 void DisconnectWorker(WorkerSlot& slot);
 int SendKeepAlive(WorkerSlot& slot);
 int RunOperation(WorkerSlot& slot);
+// After a failed request: whether the connection is gone though the
+// failure did not say so (a transfer the server cut off can leave the
+// connection unusable). Checked with NOOP unless the server refused.
+bool ConnectionBrokenAfter(WorkerSlot& slot, int result);
 int ListDirectory(WorkerSlot& slot);
 // A Windows file time as the portable count of 100 ns since 1601.
 uint64_t FileTimeValue(const FILETIME& ft);

@@ -10,6 +10,7 @@
 #include "engine/ineterror_win.h"
 #include "engine/progressapi_win.h"
 #include "profiles/current_win.h"
+#include "profiles/login_win.h"
 #include "res/resource.h"
 
 namespace {
@@ -231,9 +232,10 @@ int ConnectWorker(WorkerSlot& slot) {
   }
   InternetAttemptConnect(0);
   char user[80], password[80];
+  DWORD firstRefusal = 0;
   for (;;) {
-    CopyText(user, gCurrent.record.user);
-    CopyText(password, gCurrent.sessionPassword);
+    const int answers = LoginAnswerCount();
+    ReadLoginCredentials(user, password);
     const bool anonymous = p.anonymous != 0;
     slot.connection = InternetConnectA(InternetSession(), p.host, static_cast<INTERNET_PORT>(p.ftpPort),
                                        anonymous ? nullptr : user, anonymous ? nullptr : password,
@@ -245,10 +247,11 @@ int ConnectWorker(WorkerSlot& slot) {
     // A refused login: the user may try other credentials. Systems differ
     // in which code they give for it.
     if (code == 12013 || code == 12014 || code == 12015) {
-      LRESULT retry = MainWindow() ? SendMessageA(MainWindow(), WM_LOGIN_REFUSED, 0, static_cast<LPARAM>(code)) : 0;
-      if (retry == IDOK) continue;
-      ReportInternetError(ERROR_CANCELLED, "InternetConnect", slot.index);
-      return static_cast<int>(code);
+      if (!firstRefusal) firstRefusal = code;
+      LoginOutcome outcome = AwaitLoginAnswer(answers, code);
+      if (outcome == kLoginRetry) continue;
+      if (outcome == kLoginCancelledHere) ReportInternetError(ERROR_CANCELLED, "InternetConnect", slot.index);
+      return static_cast<int>(firstRefusal);
     }
     ReportInternetError(code, "InternetConnect", slot.index);
     return static_cast<int>(code ? code : ERROR_INTERNET_INTERNAL_ERROR);
@@ -286,6 +289,24 @@ int SendKeepAlive(WorkerSlot& slot) {
   LeaveCriticalSection(&slot.lock);
   if (result == 0) ShowWorkerIdle(slot.index);
   return result;
+}
+
+bool ConnectionBrokenAfter(WorkerSlot& slot, int result) {
+  if (result == 0 || slot.isSftp || !slot.connection) return false;
+  const bool network = (result >= 12000 && result <= 12999) || (result >= 10000 && result <= 11999);
+  if (!network && result != ERROR_CANCELLED) return false;
+  if (result == ERROR_INTERNET_EXTENDED_ERROR) {
+    // The server's own refusal (4xx or 5xx) leaves the connection as it was.
+    DWORD error = 0;
+    char response[8] = {};
+    DWORD length = sizeof response;
+    InternetGetLastResponseInfoA(&error, response, &length);
+    if (response[0] == '4' || response[0] == '5') return false;
+  }
+  EnterCriticalSection(&slot.lock);
+  const bool alive = FtpCommandA(slot.connection, FALSE, FTP_TRANSFER_TYPE_ASCII, "NOOP", 0, nullptr) != FALSE;
+  LeaveCriticalSection(&slot.lock);
+  return !alive;
 }
 
 int RunOperation(WorkerSlot& slot) {

@@ -64,6 +64,7 @@ int DeleteRecursive(const std::string& prefix, const std::vector<FileEntry>& ent
 
 JobMutex::JobMutex() : handle(CreateMutexA(nullptr, FALSE, "FtpMutex")) {
   if (handle) WaitForSingleObject(handle, INFINITE);
+  ResetDispatchReports();
 }
 
 void JobMutex::Release() {
@@ -85,6 +86,8 @@ void CompleteJob(EngineJob* job, uint32_t flags, JobMutex& mutex, bool send) {
 int ActiveJobs() { return static_cast<int>(InterlockedCompareExchange(&gActiveJobs, 0, 0)); }
 
 bool StartJob(JobFunction function, EngineJob* job) {
+  // A Cancel stops the action it was pressed for, not every one after it.
+  ClearCancelRequest();
   uintptr_t thread = _beginthreadex(nullptr, 0, function, job, 0, nullptr);
   if (!thread) return false;
   job->thread = reinterpret_cast<HANDLE>(thread);
@@ -150,7 +153,8 @@ unsigned __stdcall ChangeDirectoryJob(void* argument) {
 unsigned __stdcall RefreshListingJob(void* argument) {
   auto* job = static_cast<EngineJob*>(argument);
   JobMutex mutex;
-  ShowProgressWindow(true);
+  // Busy, but a listing does not bring the window up.
+  MarkProgressBusy();
   if (!job->items) job->items = std::make_unique<std::vector<FileEntry>>();
   EngineRequest r = Request(1, job->resultPath, job->directory);
   r.list = job->items.get();

@@ -82,6 +82,8 @@ void ShowProgressWindow(bool noActivate) {
   SendToProgress(dialog, PM_ACTION, 1, 0);
 }
 
+void MarkProgressBusy() { SendToProgress(gProgressWindows.dialog, PM_ACTION, 1, 0); }
+
 void EndProgress() {
   if (!ErrorReportedDuringAction()) SendToProgress(gProgressWindows.dialog, PM_ACTION_DONE, 0, 0);
   SendToProgress(gProgressWindows.dialog, PM_ACTION, 0, 0);

@@ -14,6 +14,8 @@ void ShowWorkerSpeed(int worker, DWORD bytesPerSecond);
 void SetWorkerCount(int count);
 
 void ShowProgressWindow(bool noActivate);
+// Tells the window an action started without showing it.
+void MarkProgressBusy();
 void EndProgress();
 void SetProgressTitle(UINT stringId);
 void SetProgressTotal(int total);

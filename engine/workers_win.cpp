@@ -47,12 +47,49 @@ bool DroppedConnection(int code) {
          code == WSAESHUTDOWN;
 }
 
+// An ended worker never takes a request again. It signals its idle event
+// once on the way out so that a job waiting for a worker wakes up and sees
+// who is left; the job then clears that event (AcquireIdleWorker).
+void EndSlot(WorkerSlot& slot) {
+  InterlockedExchange(&slot.quit, 1);
+  SetEvent(slot.idleEvent);
+  ShowWorkerClosed(slot.index);
+  SetEvent(slot.doneEvent);
+}
+
+// Waits for the next request, sending the keep-alive command while idle.
+// Returns false when the worker must end (its connection is gone).
+bool WaitForRequest(WorkerSlot& slot) {
+  SetEvent(slot.idleEvent);
+  ShowWorkerIdle(slot.index);
+  const bool keepAlive = gCurrent.record.keepAlive && gCurrent.record.keepAliveCommand[0] && !slot.isSftp;
+  for (;;) {
+    DWORD wait = WaitForSingleObject(slot.requestEvent, keepAlive ? gKeepAliveMs : INFINITE);
+    if (wait == WAIT_OBJECT_0) return true;
+    if (wait != WAIT_TIMEOUT) return false;
+    // Busy while the keep-alive runs: a job hands over a request only to
+    // a worker that is idle under the slot lock, so none lands on a
+    // connection that may turn out to be gone.
+    EnterCriticalSection(&slot.lock);
+    if (WaitForSingleObject(slot.requestEvent, 0) == WAIT_OBJECT_0) {
+      LeaveCriticalSection(&slot.lock);
+      return true;
+    }
+    ResetEvent(slot.idleEvent);
+    LeaveCriticalSection(&slot.lock);
+    int code = SendKeepAlive(slot);
+    if (DroppedConnection(code) && ReconnectWorker(slot) != 0) return false;
+    SetEvent(slot.idleEvent);
+    if (code != 0) ShowWorkerIdle(slot.index);
+  }
+}
+
 unsigned __stdcall WorkerThread(void* argument) {
   WorkerSlot& slot = *static_cast<WorkerSlot*>(argument);
-  LONG startedNumber = InterlockedIncrement(&gEngine.started);
+  InterlockedIncrement(&gEngine.started);
   if (FAILED(CoInitialize(nullptr))) {
     SetEvent(slot.startedEvent);
-    SetEvent(slot.doneEvent);
+    EndSlot(slot);
     return static_cast<unsigned>(-1);
   }
   EnterCriticalSection(&slot.lock);
@@ -62,12 +99,7 @@ unsigned __stdcall WorkerThread(void* argument) {
   SetEvent(slot.startedEvent);
 
   if (result != 0) {
-    // The last worker to give up wakes a job that waits for an idle one,
-    // so it can see that nobody is connected.
-    if (startedNumber >= gEngine.count && ConnectedWorkers() <= 0) SetEvent(slot.idleEvent);
-    ShowWorkerClosed(slot.index);
-    InterlockedExchange(&slot.quit, 1);
-    SetEvent(slot.doneEvent);
+    EndSlot(slot);
     CoUninitialize();
     return static_cast<unsigned>(result);
   }
@@ -75,18 +107,7 @@ unsigned __stdcall WorkerThread(void* argument) {
   SetEvent(slot.doneEvent);
 
   bool quitRequested = false;
-  for (;;) {
-    SetEvent(slot.idleEvent);
-    ShowWorkerIdle(slot.index);
-    const bool keepAlive = gCurrent.record.keepAlive && gCurrent.record.keepAliveCommand[0] && !slot.isSftp;
-    DWORD wait;
-    for (;;) {
-      wait = WaitForSingleObject(slot.requestEvent, keepAlive ? gKeepAliveMs : INFINITE);
-      if (wait != WAIT_TIMEOUT) break;
-      int code = SendKeepAlive(slot);
-      if (DroppedConnection(code) && ReconnectWorker(slot) != 0) break;
-    }
-    if (wait != WAIT_OBJECT_0) break;
+  while (WaitForRequest(slot)) {
     ResetEvent(slot.requestEvent);
     if (slot.quit) {
       DisconnectWorker(slot);
@@ -105,7 +126,9 @@ unsigned __stdcall WorkerThread(void* argument) {
       ConnectedCountChanged(-1);
       break;
     }
-    if (result != 12030 && DroppedConnection(result) && !slot.isSftp) {
+    if (DroppedConnection(result) && !slot.isSftp) {
+      if (ReconnectWorker(slot) != 0) break;
+    } else if (ConnectionBrokenAfter(slot, result)) {
       if (ReconnectWorker(slot) != 0) break;
     }
   }
@@ -116,9 +139,7 @@ unsigned __stdcall WorkerThread(void* argument) {
     PostMessageA(MainWindow(), WM_SECURE_INDICATOR, 0, 0);
   }
   int connectedNow = ConnectedWorkers();
-  if (connectedNow <= 0) SetEvent(slot.idleEvent);
-  ShowWorkerClosed(slot.index);
-  SetEvent(slot.doneEvent);
+  EndSlot(slot);
   CoUninitialize();
   if (connectedNow <= 0 && !previousQuit && !quitRequested) PostMessageA(MainWindow(), WM_CONNECTION_LOST, 0, 0);
   return 0;
@@ -158,7 +179,7 @@ int WorkerCount() { return gEngine.count; }
 int BusyWorkers() {
   int busy = 0;
   for (int i = 0; i < gEngine.count; ++i)
-    if (gEngine.idle[i] && WaitForSingleObject(gEngine.idle[i], 0) != WAIT_OBJECT_0) ++busy;
+    if (gEngine.idle[i] && !gEngine.slots[i].quit && WaitForSingleObject(gEngine.idle[i], 0) != WAIT_OBJECT_0) ++busy;
   return busy;
 }
 int ConnectedWorkers() { return static_cast<int>(InterlockedCompareExchange(&gEngine.connected, 0, 0)); }
@@ -171,6 +192,7 @@ void ConnectedCountChanged(int delta) {
 
 int StartWorkers() {
   if (gEngine.slots) return gEngine.count;
+  ResetLoginQuestion();
   int count = ClampedConnections();
   gEngine.started = 0;
   gEngine.connected = 0;
@@ -210,6 +232,7 @@ void ResizeWorkers() {
   int wanted = ClampedConnections();
   int old = gEngine.count;
   if (wanted > old) {
+    ResetLoginQuestion();
     gEngine.count = wanted;
     for (int i = old; i < wanted; ++i) {
       if (!StartWorker(i)) {
@@ -250,18 +273,43 @@ void StopAllWorkers() {
   SetWorkerCount(0);
 }
 
+namespace {
+// A worker that has not ended: connected, or still connecting.
+bool AnyWorkerLeft() {
+  for (int i = 0; i < gEngine.count; ++i)
+    if (!gEngine.slots[i].quit) return true;
+  return false;
+}
+
+// Set once a job has said that no worker is left; one line per job.
+bool gNoWorkerReported = false;
+}  // namespace
+
+void ResetDispatchReports() { gNoWorkerReported = false; }
+
 int AcquireIdleWorker(int* error) {
   *error = 0;
-  if (IsCancelRequested() || gEngine.count <= 0) return -1;
   for (;;) {
+    if (IsCancelRequested()) {
+      *error = ERROR_CANCELLED;
+      return -1;
+    }
+    if (gEngine.count <= 0 || !AnyWorkerLeft()) {
+      *error = ERROR_NOT_CONNECTED;
+      return -1;
+    }
     if (gEngine.nextWorker >= gEngine.count) gEngine.nextWorker = 0;
     DWORD result = WAIT_OBJECT_0 + static_cast<DWORD>(gEngine.nextWorker);
     if (WaitForSingleObject(gEngine.idle[gEngine.nextWorker], 0) != WAIT_OBJECT_0)
       result = WaitForMultipleObjects(static_cast<DWORD>(gEngine.count), gEngine.idle, FALSE, 1000);
-    if (result < WAIT_OBJECT_0 + static_cast<DWORD>(gEngine.count)) gEngine.nextWorker = static_cast<int>(result) + 1;
-    if (IsCancelRequested()) return -1;
-    if (result < WAIT_OBJECT_0 + static_cast<DWORD>(gEngine.count))
-      return ConnectedWorkers() >= 1 ? static_cast<int>(result - WAIT_OBJECT_0) : -1;
+    if (result < WAIT_OBJECT_0 + static_cast<DWORD>(gEngine.count)) {
+      const int index = static_cast<int>(result - WAIT_OBJECT_0);
+      gEngine.nextWorker = index + 1;
+      if (!gEngine.slots[index].quit) return index;
+      // An ended worker only woke us: it never takes a request.
+      ResetEvent(gEngine.idle[index]);
+      continue;
+    }
     if (result == WAIT_TIMEOUT) continue;
     *error = static_cast<int>(GetLastError());
     ReportInternetError(static_cast<DWORD>(*error), "WaitForMultipleObjects", -1);
@@ -276,47 +324,57 @@ int DispatchTracked(const EngineRequest& request, int operation, int* result) {
 }
 
 int DispatchTo(const EngineRequest& request, int operation, bool wait, int* tracked) {
-  int error = 0;
-  int index = AcquireIdleWorker(&error);
-  if (index < 0) return error;
-  WorkerSlot& slot = gEngine.slots[index];
   // Without a wait the result goes to the worker's own slot, which lives
   // as long as the worker; the job only hears about it through reports.
   static int ignoredResults[kMaxWorkers];
   int result = 0;
-  // A path that does not fit its field fails here: cut, it would name
-  // another file.
   const char* a = request.pathA ? request.pathA : "";
   const char* b = request.pathB ? request.pathB : "";
-  if (strnlen(a, sizeof slot.pathA) >= sizeof slot.pathA || strnlen(b, sizeof slot.pathB) >= sizeof slot.pathB) {
-    ReportInternetError(ERROR_FILENAME_EXCED_RANGE, "Dispatch", index);
-    return ERROR_FILENAME_EXCED_RANGE;
-  }
-  EnterCriticalSection(&slot.lock);
-  if (!slot.connection && !slot.session) {
-    // A worker without a connection cannot run anything: that is a
-    // failure of the request, not a success.
+  for (;;) {
+    int error = 0;
+    int index = AcquireIdleWorker(&error);
+    if (index < 0) {
+      // Nobody left to run it: the request fails, and the job says so once.
+      if (error == ERROR_NOT_CONNECTED && !gNoWorkerReported) {
+        gNoWorkerReported = true;
+        ReportInternetError(ERROR_NOT_CONNECTED, "Dispatch", -1);
+      }
+      return error;
+    }
+    WorkerSlot& slot = gEngine.slots[index];
+    // A path that does not fit its field fails here: cut, it would name
+    // another file.
+    if (strnlen(a, sizeof slot.pathA) >= sizeof slot.pathA || strnlen(b, sizeof slot.pathB) >= sizeof slot.pathB) {
+      ReportInternetError(ERROR_FILENAME_EXCED_RANGE, "Dispatch", index);
+      return ERROR_FILENAME_EXCED_RANGE;
+    }
+    EnterCriticalSection(&slot.lock);
+    // The worker may have turned to its keep-alive or ended since it was
+    // chosen: then another one is chosen.
+    if (slot.quit || (!slot.connection && !slot.session) || WaitForSingleObject(slot.idleEvent, 0) != WAIT_OBJECT_0) {
+      LeaveCriticalSection(&slot.lock);
+      Sleep(10);
+      continue;
+    }
+    slot.remote = request.remote;
+    slot.quiet = request.quiet;
+    CopyText(slot.pathA, a);
+    CopyText(slot.pathB, b);
+    slot.size = request.size;
+    slot.flags = request.flags;
+    slot.list = request.list;
+    slot.outputBuffer = request.outputBuffer;
+    slot.fileTime = request.fileTime;
+    slot.operation = operation;
+    slot.resultSlot = wait ? &result : tracked ? tracked : &ignoredResults[index];
+    ResetEvent(slot.idleEvent);
+    ResetEvent(slot.doneEvent);
+    SetEvent(slot.requestEvent);
     LeaveCriticalSection(&slot.lock);
-    return ERROR_NOT_CONNECTED;
+    if (!wait) return 0;
+    WaitForSingleObject(slot.doneEvent, INFINITE);
+    return result;
   }
-  slot.remote = request.remote;
-  slot.quiet = request.quiet;
-  CopyText(slot.pathA, a);
-  CopyText(slot.pathB, b);
-  slot.size = request.size;
-  slot.flags = request.flags;
-  slot.list = request.list;
-  slot.outputBuffer = request.outputBuffer;
-  slot.fileTime = request.fileTime;
-  slot.operation = operation;
-  slot.resultSlot = wait ? &result : tracked ? tracked : &ignoredResults[index];
-  LeaveCriticalSection(&slot.lock);
-  ResetEvent(slot.idleEvent);
-  ResetEvent(slot.doneEvent);
-  SetEvent(slot.requestEvent);
-  if (!wait) return 0;
-  WaitForSingleObject(slot.doneEvent, INFINITE);
-  return result;
 }
 
 void WaitForWorker(int index) {

@@ -9,6 +9,8 @@
 #include "res/resource.h"
 
 namespace {
+SRWLOCK gCredentialLock = SRWLOCK_INIT;
+
 // The internet library's text for an error, up to the first line break.
 void ErrorText(DWORD code, char* out, DWORD capacity) {
   out[0] = '\0';
@@ -32,11 +34,14 @@ INT_PTR CALLBACK LoginProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
       SetDlgItemTextA(dialog, IDC_LOGIN_ERROR, text);
       SendDlgItemMessageA(dialog, IDC_LOGIN_USER, EM_LIMITTEXT, 79, 0);
       SendDlgItemMessageA(dialog, IDC_LOGIN_PASSWORD, EM_LIMITTEXT, 79, 0);
-      SetDlgItemTextA(dialog, IDC_LOGIN_USER, gCurrent.record.user);
-      SetDlgItemTextA(dialog, IDC_LOGIN_PASSWORD, gCurrent.sessionPassword);
+      char user[80], password[80];
+      ReadLoginCredentials(user, password);
+      SetDlgItemTextA(dialog, IDC_LOGIN_USER, user);
+      SetDlgItemTextA(dialog, IDC_LOGIN_PASSWORD, password);
+      SecureZeroMemory(password, sizeof password);
       // The quick-connect profile is never saved back.
       EnableWindow(GetDlgItem(dialog, IDC_LOGIN_SAVE), !IsQuickConnectCurrent());
-      SetFocus(GetDlgItem(dialog, gCurrent.record.user[0] ? IDC_LOGIN_PASSWORD : IDC_LOGIN_USER));
+      SetFocus(GetDlgItem(dialog, user[0] ? IDC_LOGIN_PASSWORD : IDC_LOGIN_USER));
       return FALSE;
     }
     case WM_COMMAND:
@@ -45,8 +50,7 @@ INT_PTR CALLBACK LoginProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
           char user[80], password[80];
           GetDlgItemTextA(dialog, IDC_LOGIN_USER, user, sizeof user);
           GetDlgItemTextA(dialog, IDC_LOGIN_PASSWORD, password, sizeof password);
-          CopyText(gCurrent.record.user, user);
-          CopyText(gCurrent.sessionPassword, password);
+          WriteLoginCredentials(user, password);
           if (IsDlgButtonChecked(dialog, IDC_LOGIN_SAVE) == BST_CHECKED && !IsQuickConnectCurrent()) {
             CopyText(gCurrent.record.password, password);
             SaveProfile(gCurrent.name, gCurrent.record, gCurrent.lists);
@@ -64,6 +68,20 @@ INT_PTR CALLBACK LoginProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
   return FALSE;
 }
 }  // namespace
+
+void ReadLoginCredentials(char (&user)[80], char (&password)[80]) {
+  AcquireSRWLockShared(&gCredentialLock);
+  CopyText(user, gCurrent.record.user);
+  CopyText(password, gCurrent.sessionPassword);
+  ReleaseSRWLockShared(&gCredentialLock);
+}
+
+void WriteLoginCredentials(const char* user, const char* password) {
+  AcquireSRWLockExclusive(&gCredentialLock);
+  CopyText(gCurrent.record.user, user);
+  CopyText(gCurrent.sessionPassword, password);
+  ReleaseSRWLockExclusive(&gCredentialLock);
+}
 
 INT_PTR ShowLoginDialog(HWND owner, DWORD errorCode) {
   if (!ResourceLibrary()) return IDCANCEL;

@@ -15,7 +15,15 @@ Extra behaviour for the tests:
 
 With a byte rate in the environment (FTP_PEER_RATE, bytes per second) the
 data connections are throttled to it both ways, in small steps, like a
-slow link."""
+slow link.
+
+A fourth argument above 0 limits the connections from one address to that
+many, as many real servers do. With such a limit, retrieving a file whose
+name starts with "drop-" closes that session without an answer, and the
+limit falls by one until every session has ended, so the dropped client
+cannot come back. Deleting a file whose name starts with "dropothers-"
+closes every other session instead and lets no one else in until every
+session has ended."""
 import os
 import socket
 import sys
@@ -26,6 +34,7 @@ from pyftpdlib.servers import FTPServer
 
 
 class Handler(FTPHandler):
+    connection_limit = 0
     proto_cmds = dict(FTPHandler.proto_cmds)
     for _name in ("SITE DROPALL", "SITE DIE"):
         proto_cmds[_name] = dict(perm=None, auth=True, arg=False, help="Syntax: SITE %s" % _name[5:])
@@ -46,7 +55,26 @@ class Handler(FTPHandler):
             handler.close()
         self.server.close()
 
+    def ftp_RETR(self, file):
+        limit = self.server.max_cons_per_ip
+        if limit and os.path.basename(file).startswith("drop-"):
+            if limit > 1:
+                self.server.max_cons_per_ip = limit - 1
+            self.close()
+            return
+        return super().ftp_RETR(file)
+
+    def on_disconnect(self):
+        if not self._others() and Handler.connection_limit:
+            self.server.max_cons_per_ip = Handler.connection_limit
+
     def ftp_DELE(self, path):
+        if self.server.max_cons_per_ip and os.path.basename(path).startswith("dropothers-"):
+            for handler in self._others():
+                handler.close()
+            self.server.max_cons_per_ip = 1
+            self.respond("250 Dropped the others.")
+            return
         if os.path.basename(path) == "long-refusal":
             lines = ["550-This server refuses at length."]
             lines += ["550-%04d %s" % (i, "x" * 60) for i in range(80)]
@@ -100,6 +128,7 @@ def main():
     state = sys.argv[1]
     name = sys.argv[2] if len(sys.argv) > 2 else "ftp"
     listen_port = int(sys.argv[3]) if len(sys.argv) > 3 else 0
+    limit = int(sys.argv[4]) if len(sys.argv) > 4 else 0
     root = os.path.join(state, "root")
     os.makedirs(root, exist_ok=True)
     authorizer = DummyAuthorizer()
@@ -113,6 +142,9 @@ def main():
         SlowDTPHandler.write_limit = rate
         Handler.dtp_handler = SlowDTPHandler
     server = FTPServer(("127.0.0.1", listen_port), Handler)
+    if limit > 0:
+        Handler.connection_limit = limit
+        server.max_cons_per_ip = limit
     port = server.socket.getsockname()[1]
     with open(os.path.join(state, name + ".port.tmp"), "w") as f:
         f.write(str(port))

@@ -4,6 +4,7 @@
 #include <wininet.h>
 #include <objbase.h>
 #include <commctrl.h>
+#include <process.h>
 
 #include <cstring>
 #include <fstream>
@@ -14,9 +15,12 @@
 #include "engine/engine_win.h"
 #include "engine/progress_win.h"
 #include "engine/progressapi_win.h"
+#include "engine/transfer_win.h"
+#include "engine/transferrules.h"
 #include "res/resource.h"
 #include "base/textbuf.h"
 #include "profiles/current_win.h"
+#include "profiles/login_win.h"
 #include "support/peers_win.h"
 #include "support/registry_fixture_win.h"
 
@@ -31,6 +35,8 @@ bool gConnectionLost = false;
 LPARAM gLowestCount = 1000;  // lowest connection count the main window was told
 LRESULT gLoginAnswer = 0;
 int gLoginAsked = 0;
+bool gLoginDialog = false;  // answer refused logins with the real dialog
+int gLoginNesting = 0, gLoginDeepest = 0;
 
 LRESULT CALLBACK FakeMainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_JOB_DONE) {
@@ -50,7 +56,11 @@ LRESULT CALLBACK FakeMainProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   }
   if (message == WM_LOGIN_REFUSED) {
     ++gLoginAsked;
-    return gLoginAnswer;
+    if (!gLoginDialog) return gLoginAnswer;
+    if (++gLoginNesting > gLoginDeepest) gLoginDeepest = gLoginNesting;
+    LRESULT answer = ShowLoginDialog(window, static_cast<DWORD>(lParam));
+    --gLoginNesting;
+    return answer;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -111,6 +121,9 @@ class EngineFtp : public RegistryTest {
     gCurrent.record.anonymous = 1;
     gCurrent.record.passive = 1;
     gLoginAsked = 0;
+    gLoginDialog = false;
+    gLoginNesting = gLoginDeepest = 0;
+    Options().autoShowProgress = true;
     // A fresh folder for each test inside the server's root.
     area_ = "t" + std::to_string(GetTickCount());
     CreateDirectoryA((root_ + "\\" + area_).c_str(), nullptr);
@@ -165,6 +178,30 @@ class EngineFtp : public RegistryTest {
     std::vector<FileEntry> entries = job->items ? *job->items : std::vector<FileEntry>();
     FreeJob(job);
     return entries;
+  }
+  // Downloads the named files of the test's server folder into `folder`.
+  void Download(const std::string& folder, const std::vector<std::string>& names) {
+    CreateDirectoryA(folder.c_str(), nullptr);
+    auto* job = new EngineJob();
+    job->direction = 0;
+    job->transferList = std::make_unique<std::vector<TransferItem>>();
+    for (const std::string& name : names) {
+      TransferItem item = {};
+      CopyText(item.source, Remote(name));
+      CopyText(item.destination, folder + "\\" + name);
+      item.kind = 4;
+      job->transferList->push_back(item);
+    }
+    Run(ExecuteTransferListJob, job);
+    FreeJob(job);
+  }
+  // Uses the limited peer, which takes two connections from one address.
+  void UseLimitedPeer() {
+    const int port = PeerPort("ftplimit");
+    ASSERT_NE(port, 0) << "limited FTP peer not running";
+    gCurrent.record.ftpPort = port;
+    root_ = PeerFolder("ftplimit") + "\\root";
+    CreateDirectoryA((root_ + "\\" + area_).c_str(), nullptr);
   }
   std::string Remote(const std::string& name) { return "/" + area_ + "/" + name; }
   std::string Local(const std::string& name) { return root_ + "\\" + area_ + "\\" + name; }
@@ -366,8 +403,17 @@ TEST_F(EngineFtp, CancelStopsDispatchingAtOnce) {
     item.kind = 4;
     job->transferList->push_back(item);
   }
+  // Cancel pressed while the action waits for its turn: it dispatches nothing.
+  HANDLE turn = CreateMutexA(nullptr, FALSE, "FtpMutex");
+  WaitForSingleObject(turn, INFINITE);
+  gLast = Completion{};
+  ASSERT_TRUE(StartJob(ExecuteTransferListJob, job));
   RequestCancel();
-  EXPECT_EQ(Run(ExecuteTransferListJob, job), kDoneRefreshLocal);
+  ReleaseMutex(turn);
+  CloseHandle(turn);
+  PumpFor(60000, [] { return gLast.arrived; });
+  ASSERT_TRUE(gLast.arrived);
+  EXPECT_EQ(gLast.flags, kDoneRefreshLocal);
   ClearCancelRequest();
   FreeJob(job);
   for (int i = 0; i < 20; ++i)
@@ -458,4 +504,294 @@ TEST_F(EngineFtp, FailuresAreReportedInTheExactFormat) {
   DestroyProgressWindow();
   FreeLibrary(ResourceLibrary());
   SetResourceLibrary(nullptr);
+}
+
+namespace {
+// The real progress window with the resource library, for tests that look
+// at its error lines, its Cancel button or whether it shows.
+struct ProgressWindowFixture {
+  ProgressWindowFixture() {
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::strcpy(std::strrchr(path, '\\') + 1, "vortores.dll");
+    SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    dialog = CreateProgressWindow(nullptr);
+  }
+  ~ProgressWindowFixture() {
+    DestroyProgressWindow();
+    FreeLibrary(ResourceLibrary());
+    SetResourceLibrary(nullptr);
+  }
+  std::vector<std::string> Lines() {
+    HWND list = GetDlgItem(gProgressWindows.errorPage, IDC_ERROR_LIST);
+    std::vector<std::string> lines;
+    for (int i = 0; i < ListView_GetItemCount(list); ++i) {
+      char text[1100] = {};
+      ListView_GetItemText(list, i, 0, text, sizeof text);
+      lines.push_back(text);
+    }
+    return lines;
+  }
+  void ClearLines() {
+    SendMessageA(gProgressWindows.errorPage, PM_ERROR_LINE, 0, 0);
+    SetErrorReported(false);
+  }
+  // What a click on the Cancel button sends.
+  void PressCancel() {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_CANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_PROGRESS_CANCEL)));
+  }
+  HWND dialog = nullptr;
+};
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string all;
+  for (const std::string& line : lines) all += line + "\n";
+  return all;
+}
+
+int CountContaining(const std::vector<std::string>& lines, const char* text) {
+  int n = 0;
+  for (const std::string& line : lines)
+    if (line.find(text) != std::string::npos) ++n;
+  return n;
+}
+}  // namespace
+
+TEST_F(EngineFtp, ServerLimitBelowTheConnectionCountStillMovesEveryFile) {
+  ProgressWindowFixture progress;
+  UseLimitedPeer();
+  if (HasFatalFailure()) return;
+  gCurrent.record.connections = 4;  // the server takes two
+  for (int i = 0; i < 20; ++i) WriteFile(Local("f" + std::to_string(i) + ".txt"), "file " + std::to_string(i));
+  WriteFile(Local("drop-03.txt"), "the server drops whoever asks for this");
+  const std::string target = std::string(TempFolder()) + "vorto-limit-" + area_;
+  CreateDirectoryA(target.c_str(), nullptr);
+  std::vector<std::string> names;
+  for (int i = 0; i < 20; ++i) names.push_back("f" + std::to_string(i) + ".txt");
+
+  ASSERT_EQ(Connect(), kDoneConnected);
+  Download(target + "\\all", names);
+  for (const std::string& name : names)
+    EXPECT_EQ(ReadFile(target + "\\all\\" + name), ReadFile(Local(name))) << name;
+
+  // One worker's connection goes in the middle of a list and cannot come
+  // back: the other worker moves everything else.
+  std::vector<std::string> withDrop = names;
+  withDrop.insert(withDrop.begin() + 3, "drop-03.txt");
+  Download(target + "\\rest", withDrop);
+  for (const std::string& name : names)
+    EXPECT_EQ(ReadFile(target + "\\rest\\" + name), ReadFile(Local(name))) << name << "\n" << Joined(progress.Lines());
+  EXPECT_EQ(ConnectedWorkers(), 1);
+  EXPECT_EQ(gLoginAsked, 0);  // a full server is no reason to ask for a password
+}
+
+TEST_F(EngineFtp, CancelStopsOnlyTheActionItWasPressedFor) {
+  ProgressWindowFixture progress;
+  ASSERT_NE(progress.dialog, nullptr);
+  gCurrent.record.connections = 2;
+  for (bool autoShow : {false, true}) {
+    SCOPED_TRACE(autoShow ? "AutoShowProgress 1" : "AutoShowProgress 0");
+    Options().autoShowProgress = autoShow;
+    WriteFile(Local("a.txt"), "a");
+    ASSERT_EQ(Connect(), kDoneConnected);
+
+    progress.PressCancel();
+    RunNames(RenameOrCopyJob, {Remote("a.txt"), Remote("b.txt")});
+    EXPECT_TRUE(Exists(Local("b.txt")));
+
+    progress.PressCancel();
+    EXPECT_NE(Find(List("/" + area_), "b.txt"), nullptr);
+
+    progress.PressCancel();
+    RunNames(MakeDirectoriesJob, {Remote("made")});
+    EXPECT_TRUE(Exists(Local("made")));
+
+    progress.PressCancel();
+    auto* cd = new EngineJob();
+    CopyText(cd->directory, Remote("made"));
+    EXPECT_EQ(Run(ChangeDirectoryJob, cd), 0x110000u);
+    EXPECT_EQ(std::string(cd->resultPath), Remote("made"));
+    FreeJob(cd);
+
+    Disconnect();
+    progress.PressCancel();
+    EXPECT_EQ(Connect(), kDoneConnected);
+    Disconnect();
+    DeleteFileA(Local("b.txt").c_str());
+    RemoveDirectoryA(Local("made").c_str());
+  }
+}
+
+TEST_F(EngineFtp, JobsWithoutAConnectedWorkerFailWithOneReport) {
+  ProgressWindowFixture progress;
+  gCurrent.record.connections = 3;
+  gCurrent.record.ftpPort = 1;  // nothing listens there
+  ASSERT_EQ(Connect(), kDoneConnectFailed);
+  ASSERT_EQ(ConnectedWorkers(), 0);
+
+  progress.ClearLines();
+  auto* cd = new EngineJob();
+  CopyText(cd->directory, "/");
+  EXPECT_EQ(Run(ChangeDirectoryJob, cd), 0u);
+  FreeJob(cd);
+  EXPECT_EQ(progress.Lines().size(), 1u) << Joined(progress.Lines());
+
+  progress.ClearLines();
+  RunNames(MakeDirectoriesJob, {"/x", "/y", "/z"});
+  EXPECT_EQ(progress.Lines().size(), 1u) << Joined(progress.Lines());
+
+  // An editor's save goes through the same transfer: it must not pass
+  // for uploaded, so its follow-ups do not run.
+  const std::string local = std::string(TempFolder()) + "vorto-unsent-" + area_ + ".txt";
+  WriteFile(local, "edited");
+  progress.ClearLines();
+  ASSERT_TRUE(UploadFile("/edited.txt", local.c_str()));
+  gLast = Completion{};
+  PumpFor(30000, [] { return gLast.arrived; });
+  ASSERT_TRUE(gLast.arrived);
+  EXPECT_EQ(gLast.flags & ~static_cast<uint32_t>(kDoneRefreshServer), kTransferRestartWatch);
+  FreeJob(gLast.job);
+  EXPECT_EQ(progress.Lines().size(), 1u) << Joined(progress.Lines());
+  DeleteFileA(local.c_str());
+}
+
+namespace {
+// Plays the user in front of the login dialog: waits for it, counts how
+// many are open at once, then answers the first one.
+struct LoginUser {
+  DWORD uiThread = 0;
+  const char* password = nullptr;  // null: press Cancel
+  int mostOpen = 0;
+  volatile bool stop = false;
+  HANDLE thread = nullptr;
+
+  static BOOL CALLBACK Collect(HWND window, LPARAM lParam) {
+    if (GetDlgItem(window, IDC_LOGIN_PASSWORD) && IsWindowVisible(window))
+      reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(window);
+    return TRUE;
+  }
+  std::vector<HWND> OpenDialogs() {
+    std::vector<HWND> found;
+    EnumThreadWindows(uiThread, Collect, reinterpret_cast<LPARAM>(&found));
+    return found;
+  }
+  static unsigned __stdcall Main(void* self) {
+    auto& user = *static_cast<LoginUser*>(self);
+    while (!user.stop) {
+      if (user.OpenDialogs().empty()) {
+        Sleep(50);
+        continue;
+      }
+      // A user takes a moment to read and type; workers refused meanwhile
+      // must not open more dialogs.
+      Sleep(1500);
+      std::vector<HWND> open = user.OpenDialogs();
+      if (static_cast<int>(open.size()) > user.mostOpen) user.mostOpen = static_cast<int>(open.size());
+      if (open.empty()) continue;
+      HWND dialog = open.back();
+      if (user.password) {
+        SendDlgItemMessageA(dialog, IDC_LOGIN_PASSWORD, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(user.password));
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+      } else {
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+      }
+      Sleep(300);
+    }
+    return 0;
+  }
+  void Start() {
+    uiThread = GetCurrentThreadId();
+    thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, Main, this, 0, nullptr));
+  }
+  void Finish() {
+    stop = true;
+    while (WaitForSingleObject(thread, 0) == WAIT_TIMEOUT) PumpFor(50);
+    CloseHandle(thread);
+  }
+};
+}  // namespace
+
+TEST_F(EngineFtp, RefusedLoginIsAskedOnceForAllWorkers) {
+  ProgressWindowFixture progress;
+  gCurrent.record.anonymous = 0;
+  gCurrent.record.connections = 4;
+  std::strcpy(gCurrent.record.user, "tester");
+  std::strcpy(gCurrent.sessionPassword, "wrong");
+  gLoginDialog = true;
+
+  // Cancelled once: every worker gives up, with one line.
+  LoginUser cancel;
+  cancel.Start();
+  EXPECT_EQ(Connect(), kDoneConnectFailed);
+  cancel.Finish();
+  EXPECT_EQ(gLoginAsked, 1);
+  EXPECT_EQ(cancel.mostOpen, 1);
+  EXPECT_EQ(CountContaining(progress.Lines(), "error code: 1223"), 1) << Joined(progress.Lines());
+  Disconnect();
+
+  // Answered once with the right password: every worker logs in with it.
+  gLoginAsked = 0;
+  gLoginDeepest = 0;
+  LoginUser answer;
+  answer.password = "secret";
+  answer.Start();
+  EXPECT_EQ(Connect(), kDoneConnected);
+  EXPECT_TRUE(WaitUntilConnected(4));
+  answer.Finish();
+  EXPECT_EQ(gLoginAsked, 1);
+  EXPECT_EQ(gLoginDeepest, 1);
+  EXPECT_EQ(answer.mostOpen, 1);
+  EXPECT_STREQ(gCurrent.sessionPassword, "secret");
+}
+
+TEST_F(EngineFtp, RefreshAndChangeOfFolderLeaveTheProgressWindowHidden) {
+  ProgressWindowFixture progress;
+  ASSERT_NE(progress.dialog, nullptr);
+  Options().autoShowProgress = true;
+  CreateDirectoryA(Local("sub").c_str(), nullptr);
+  ASSERT_EQ(Connect(), kDoneConnected);
+  ShowWindow(progress.dialog, SW_HIDE);
+  List("/" + area_);
+  EXPECT_FALSE(IsWindowVisible(progress.dialog));
+  auto* cd = new EngineJob();
+  CopyText(cd->directory, Remote("sub"));
+  EXPECT_EQ(Run(ChangeDirectoryJob, cd), 0x110000u);
+  FreeJob(cd);
+  EXPECT_FALSE(IsWindowVisible(progress.dialog));
+}
+
+TEST_F(EngineFtp, AWorkerThatCannotComeBackAfterItsKeepAliveTakesNoRequests) {
+  UseLimitedPeer();
+  if (HasFatalFailure()) return;
+  gCurrent.record.connections = 2;
+  gCurrent.record.keepAlive = 1;
+  std::strcpy(gCurrent.record.keepAliveCommand, "NOOP");
+  SetKeepAliveInterval(300);
+  std::vector<std::string> names;
+  for (int i = 0; i < 20; ++i) {
+    names.push_back("k" + std::to_string(i) + ".txt");
+    WriteFile(Local(names.back()), "kept " + std::to_string(i));
+  }
+  WriteFile(Local("dropothers-1"), "");
+  ASSERT_EQ(Connect(), kDoneConnected);
+  ASSERT_TRUE(WaitUntilConnected(2));
+  // One worker's delete makes the server close the other, idle connection
+  // and let nobody back in: that worker's keep-alive finds it and ends.
+  auto* del = new EngineJob();
+  del->items = std::make_unique<std::vector<FileEntry>>(1);
+  CopyText((*del->items)[0].name, Remote("dropothers-1").substr(1));
+  (*del->items)[0].attributes = kAttrNormal;
+  Run(DeleteJob, del);
+  FreeJob(del);
+  PumpFor(10000, [] { return ConnectedWorkers() < 2; });
+  PumpFor(500);
+  EXPECT_EQ(ConnectedWorkers(), 1);
+
+  const std::string target = std::string(TempFolder()) + "vorto-kept-" + area_;
+  Download(target, names);
+  for (const std::string& name : names) EXPECT_EQ(ReadFile(target + "\\" + name), ReadFile(Local(name))) << name;
+  SetKeepAliveInterval(0);
 }
