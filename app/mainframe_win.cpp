@@ -11,6 +11,7 @@
 #include "app/bars_win.h"
 #include "app/commandbars_win.h"
 #include "app/filterbox_win.h"
+#include "app/quickconnect_win.h"
 #include "base/toolbarimages_win.h"
 #include "base/libreg_win.h"
 #include "base/msgbox_win.h"
@@ -35,6 +36,15 @@ constexpr DWORD kCloseDeadlineMs = 5000;
 bool gLayoutRunning = false;
 bool gFirstShowDone = false;
 bool gDraggingSplitter = false;
+bool gCommandRefreshPosted = false;
+
+// A pane's selection or the active pane changed. Selecting a thousand
+// items changes a thousand states: the toolbars are brought up to date
+// once, when the main window next reads its queue.
+void OnPaneStateChanged() {
+  if (gCommandRefreshPosted || !gApp.mainWindow) return;
+  gCommandRefreshPosted = PostMessageA(gApp.mainWindow, WM_REFRESH_COMMANDS, 0, 0) != 0;
+}
 
 
 int BarAreaHeight() {
@@ -58,6 +68,7 @@ bool OnCreate(HWND window) {
   RECT rc;
   GetClientRect(window, &rc);
   gApp.splitter = rc.right / 2;
+  SetPaneStateListener(OnPaneStateChanged);
   gApp.localPane = CreatePaneWindow(window, false, 0, gApp.splitter - kSplitterHalfGap, rc.bottom);
   gApp.serverPane = CreatePaneWindow(window, true, gApp.splitter + kSplitterHalfGap,
                                      rc.right - gApp.splitter - kSplitterHalfGap, rc.bottom);
@@ -180,6 +191,17 @@ void OnDestroy(HWND window) {
   PostQuitMessage(0);
 }
 
+// The second half of a profile switch made while connected.
+void SwitchAfterDisconnect(const char* name, uint32_t flags) {
+  const bool quickEntry = (flags & kSwitchThenConnect) && (flags & kSwitchQuickEntry);
+  if (!SetCurrentProfile(name)) {
+    if (quickEntry) ForgetPendingQuickEntry();
+    return;
+  }
+  if (quickEntry) ConnectPendingQuickEntry();
+  else if (flags & kSwitchThenConnect) ConnectCurrentProfile(gApp.mainWindow);
+}
+
 void OnJobDone(HWND window, WPARAM wParam, LPARAM lParam) {
   auto* job = reinterpret_cast<EngineJob*>(wParam);
   const uint32_t flags = static_cast<uint32_t>(lParam);
@@ -187,7 +209,11 @@ void OnJobDone(HWND window, WPARAM wParam, LPARAM lParam) {
   ClearStatusTexts();
   EndProgress();
   SetProgressItem("", false);
-  if (flags & kDoneConnectFailed) StartDisconnect(kDoneRefreshServer);
+  if (DWORD started = TakeTransferStartTick()) ShowElapsedTime(GetTickCount() - started);
+  // A profile switch waited for this disconnect: the name travels in the job.
+  char switchTo[sizeof job->directory] = {};
+  if ((flags & kDoneSwitchProfile) && job) CopyText(switchTo, job->directory);
+  if ((flags & kDoneConnectFailed) && !(flags & kDoneSwitchProfile)) StartDisconnect(kDoneRefreshServer);
   if (flags & kDoneKeepJob) {
     // A synchronize walk: the user reviews its steps, and what is left runs
     // as one upload list. A cancel during the walk discards it.
@@ -197,6 +223,7 @@ void OnJobDone(HWND window, WPARAM wParam, LPARAM lParam) {
     FreeJob(job);
   }
   ApplyPendingResize();
+  if (switchTo[0] && !IsConnected()) SwitchAfterDisconnect(switchTo, flags);
   if (flags & kDoneDestroyWindow) DestroyWindow(window);
 }
 
@@ -281,6 +308,8 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         LayoutMainWindow();
       } else if (header->code == RBN_LAYOUTCHANGED) {
         SaveBarLayout();
+      } else if (header->code == RBN_CHEVRONPUSHED) {
+        ShowChevronMenu(reinterpret_cast<NMREBARCHEVRON*>(lParam));
       } else if (header->code == TTN_GETDISPINFOA) {
         // Toolbar tips: the command's short name without its mnemonic, or
         // the external tool's title.
@@ -339,6 +368,10 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_LOGIN_REFUSED:
       return ShowLoginDialog(window, static_cast<DWORD>(lParam));
+    case WM_REFRESH_COMMANDS:
+      gCommandRefreshPosted = false;
+      RefreshCommandStates();
+      return 0;
     case WM_SECURE_INDICATOR:
       ShowSecureIndicator(wParam != 0);
       return 0;
@@ -348,7 +381,15 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
-      if (wParam) SaveWindowState(window);
+      // The session ends: close as a normal close would, without waiting
+      // for the server. Destroying the window saves the panes, the bars,
+      // the histories and the placement.
+      if (wParam) {
+        gApp.closing = true;
+        RequestCancel();
+        StartDisconnect(0);
+        DestroyWindow(window);
+      }
       return 0;
     case WM_DESTROY:
       OnDestroy(window);
@@ -431,7 +472,9 @@ void CloseMainWindow() {
   if (IsConnected()) {
     // The disconnect's completion destroys the window; if it never comes,
     // the deadline timer does.
+    // A running transfer stops at once, so the disconnect need not wait for it.
     gApp.closing = true;
+    RequestCancel();
     ShowWindow(window, SW_HIDE);
     SetTimer(window, kTimerCloseDeadline, kCloseDeadlineMs, nullptr);
     StartDisconnect(kDoneDestroyWindow);

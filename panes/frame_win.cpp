@@ -113,6 +113,7 @@ void CFrame::Activate() {
   gApp.selectedItems = SelectedCount();
   ShowSelectedCount(gApp.selectedItems);
   UpdateToolbar();
+  NotifyPaneStateChanged();
   if (changed) {
     if (gApp.localPane) InvalidateRect(gApp.localPane, nullptr, TRUE);
     if (gApp.serverPane) InvalidateRect(gApp.serverPane, nullptr, TRUE);
@@ -216,6 +217,7 @@ void CFrame::ShowDirectory(const char* directory) {
     CancelMove(history);
   }
   UpdateToolbar();
+  if (gApp.activePane == window) NotifyPaneStateChanged();
 }
 
 void CFrame::ClearCutMarks() {

@@ -334,6 +334,7 @@ LRESULT CFrame::OnNotify(NMHDR* header) {
           gApp.selectedItems = SelectedCount();
           ShowSelectedCount(gApp.selectedItems);
           UpdateToolbar();
+          NotifyPaneStateChanged();
         }
         return 0;
       case NM_SETFOCUS: focusChild = list; Activate(); return 0;

@@ -60,6 +60,16 @@ HWND CreatePaneWindow(HWND parent, bool server, int x, int width, int height) {
                          gApp.instance, nullptr);
 }
 
+namespace {
+void (*gPaneStateListener)() = nullptr;
+}
+
+void SetPaneStateListener(void (*listener)()) { gPaneStateListener = listener; }
+
+void NotifyPaneStateChanged() {
+  if (gPaneStateListener) gPaneStateListener();
+}
+
 CLocalFrame* LocalFrame() { return gLocalFrame; }
 CServerFrame* ServerFrame() { return gServerFrame; }
 

@@ -33,6 +33,13 @@ bool QueryPaneCommand(int id, bool& enabled, bool& checked);
 void RefreshServerPane();
 void RefreshLocalPane();
 
+// The main window's command toolbars follow the active pane's selection:
+// the main window sets this at start-up, and a pane calls
+// NotifyPaneStateChanged whenever its selection changes or it becomes the
+// active pane.
+void SetPaneStateListener(void (*listener)());
+void NotifyPaneStateChanged();
+
 // Both panes build their bars again (new toolbar images, band titles or
 // locking).
 void RebuildPaneBars(bool keepLayout = true);
