@@ -6,6 +6,7 @@ it to <state dir>/ftp.port once the server accepts connections.
 Extra behaviour for the tests:
 - deleting a file named "long-refusal" answers with a multi-line 550 reply
   of several kilobytes;
+- the peer named "ftpslow" moves data at 64 KiB/s;
 - "SITE DROPALL" closes every other session (connections dropped by the
   network), "SITE DIE" closes everything and ends the server (a server that
   went away)."""
@@ -59,6 +60,13 @@ def main():
     authorizer.add_anonymous(root, perm="elradfmwMT")
     Handler.authorizer = authorizer
     Handler.passive_ports = range(40000, 40200)
+    if name == "ftpslow":
+        # A slow data link, so that a transfer is still running when a
+        # test acts in the middle of it.
+        from pyftpdlib.handlers import ThrottledDTPHandler
+        ThrottledDTPHandler.read_limit = 64 * 1024
+        ThrottledDTPHandler.write_limit = 64 * 1024
+        Handler.dtp_handler = ThrottledDTPHandler
     server = FTPServer(("127.0.0.1", listen_port), Handler)
     port = server.socket.getsockname()[1]
     with open(os.path.join(state, name + ".port.tmp"), "w") as f:

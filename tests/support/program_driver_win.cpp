@@ -120,3 +120,62 @@ std::string StatusBarPart(const RunningProgram& program, HWND statusBar, int par
   VirtualFreeEx(program.process.hProcess, remote, 0, MEM_RELEASE);
   return text;
 }
+
+bool RunUnixProgram(const std::string& commandLine) {
+  // Wine starts Unix programs given by their Unix path, but its wait does
+  // not follow them: the shell leaves a file behind when the program is
+  // done, and that is what is waited for.
+  static int counter = 0;
+  const std::string marker =
+      "/tmp/vorto-ui-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + ".done";
+  std::string command = "/bin/sh -c \"" + commandLine + "; touch " + marker + "\"";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  std::string windowsMarker = "Z:" + marker;
+  for (char& c : windowsMarker)
+    if (c == '/') c = '\\';
+  bool done = WaitUntil([&] { return GetFileAttributesA(windowsMarker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000);
+  DeleteFileA(windowsMarker.c_str());
+  return done;
+}
+
+bool Xdotool(const std::string& arguments) {
+  if (!RunUnixProgram("/usr/bin/xdotool " + arguments)) return false;
+  // The events reach the program through the X server and its queue.
+  Sleep(200);
+  return true;
+}
+
+void TakeScreenshot(const std::string& name) {
+  char folder[MAX_PATH];
+  DWORD n = GetEnvironmentVariableA("VORTO_SHOT_DIR", folder, sizeof folder);
+  if (n == 0 || n >= sizeof folder) return;
+  RunUnixProgram("/usr/bin/import -window root " + std::string(folder) + "/" + name);
+}
+
+bool ClickAt(int x, int y) {
+  return Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+}
+
+bool PressKeys(const std::string& keys) { return Xdotool("key --delay 80 " + keys); }
+
+POINT WindowCentre(HWND window) {
+  RECT rc = {};
+  GetWindowRect(window, &rc);
+  return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+bool RemoteRect(const RunningProgram& program, HWND window, UINT message, WPARAM wParam, RECT& out, LONG seed) {
+  void* remote = VirtualAllocEx(program.process.hProcess, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  if (!remote) return false;
+  RECT in = {seed, 0, 0, 0};
+  bool ok = WriteProcessMemory(program.process.hProcess, remote, &in, sizeof in, nullptr) &&
+            SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(remote)) != 0 &&
+            ReadProcessMemory(program.process.hProcess, remote, &out, sizeof out, nullptr);
+  VirtualFreeEx(program.process.hProcess, remote, 0, MEM_RELEASE);
+  return ok;
+}

@@ -42,4 +42,22 @@ std::string StatusBarPart(const RunningProgram& program, HWND statusBar, int par
 // dialog it opened), waiting up to `timeoutMs`; null when none came.
 HWND FindProgramWindow(const RunningProgram& program, const char* title, DWORD timeoutMs = 10000);
 
+// Real input through the X server the program runs on (xdotool), so that
+// keys pass the program's message loop and its shortcut translation.
+// Screen coordinates are the X display's. False when xdotool did not run.
+bool Xdotool(const std::string& arguments);
+// Runs a Unix program (its Unix path first) and waits for it.
+bool RunUnixProgram(const std::string& commandLine);
+// With VORTO_SHOT_DIR set (a Unix folder), saves the screen there as
+// `name`; otherwise does nothing.
+void TakeScreenshot(const std::string& name);
+bool ClickAt(int x, int y);
+bool PressKeys(const std::string& keys);  // e.g. "F2 BackSpace"
+// Centre of a window on the screen.
+POINT WindowCentre(HWND window);
+
+// A message of another process's control that fills a RECT (RB_GETRECT,
+// TB_GETITEMRECT, LVM_GETITEMRECT...), with `left` set to `seed` first.
+bool RemoteRect(const RunningProgram& program, HWND window, UINT message, WPARAM wParam, RECT& out, LONG seed = 0);
+
 #endif
