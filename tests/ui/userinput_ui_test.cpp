@@ -173,6 +173,7 @@ TEST_F(UserInput, QuickConnectBarShowsItsControlsAndWidensForTheLogin) {
   POINT more = WindowCentre(GetDlgItem(bar, IDC_QUICK_MORE));
   ASSERT_TRUE(ClickAt(more.x, more.y));
   EXPECT_TRUE(WaitUntil([&] { return WindowText(GetDlgItem(bar, IDC_QUICK_MORE)) == "<"; }, 3000));
+  TakeScreenshot("quickconnect.png");
   GetWindowRect(bar, &shown);
   GetWindowRect(Rebar(), &rebar);
   IntersectRect(&shown, &shown, &rebar);
@@ -326,7 +327,6 @@ TEST_F(UserInput, SwitchingProfilesWhileConnectedAsksThenDisconnectsSwitchesAndC
   EXPECT_TRUE(WaitUntil([&] { return WindowText(program_.mainWindow) == "Quick Connect - Vorto"; }, 10000))
       << WindowText(program_.mainWindow);
   EXPECT_TRUE(WaitUntil([&] { return WindowText(Server()) == "127.0.0.1 /"; }, 15000)) << WindowText(Server());
-  TakeScreenshot("connected.png");
   CloseAndWait();
   EXPECT_EQ(CommonString("QuickUrl00"), hostPort);
   RemoveTree(serverRoot);
