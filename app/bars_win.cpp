@@ -95,7 +95,10 @@ bool InsertBand(HWND rebar, const BandLayout& layout) {
   band.hwndChild = child;
   // The quick-connect band never hides its address box, check boxes and
   // buttons.
-  band.cxMinChild = layout.id == IDC_QUICK_BAND ? std::max(150, QuickBarContentWidth()) : 24;
+  // The filter box keeps room to type a mask.
+  band.cxMinChild = layout.id == IDC_QUICK_BAND    ? std::max(150, QuickBarContentWidth())
+                    : layout.id == IDC_FILTER_BAND ? 80
+                                                   : 24;
   band.cyMinChild = rc.bottom - rc.top;
   band.cx = layout.width;
   band.wID = layout.id;
