@@ -26,9 +26,6 @@ constexpr UINT WM_CONNECTION_LOST = WM_USER + 275;
 constexpr UINT WM_CONNECTION_COUNT = WM_USER + 276;
 constexpr UINT WM_LOGIN_REFUSED = WM_USER + 277;
 constexpr UINT WM_SECURE_INDICATOR = WM_USER + 279;
-// Posted to itself: the command toolbars follow the active pane, once per
-// burst of selection changes.
-constexpr UINT WM_REFRESH_COMMANDS = WM_APP + 1;
 
 // Timers of the main window.
 constexpr UINT_PTR kTimerFirstShow = 1;

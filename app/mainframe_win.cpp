@@ -36,15 +36,6 @@ constexpr DWORD kCloseDeadlineMs = 5000;
 bool gLayoutRunning = false;
 bool gFirstShowDone = false;
 bool gDraggingSplitter = false;
-bool gCommandRefreshPosted = false;
-
-// A pane's selection or the active pane changed. Selecting a thousand
-// items changes a thousand states: the toolbars are brought up to date
-// once, when the main window next reads its queue.
-void OnPaneStateChanged() {
-  if (gCommandRefreshPosted || !gApp.mainWindow) return;
-  gCommandRefreshPosted = PostMessageA(gApp.mainWindow, WM_REFRESH_COMMANDS, 0, 0) != 0;
-}
 
 
 int BarAreaHeight() {
@@ -68,7 +59,8 @@ bool OnCreate(HWND window) {
   RECT rc;
   GetClientRect(window, &rc);
   gApp.splitter = rc.right / 2;
-  SetPaneStateListener(OnPaneStateChanged);
+  // The command toolbars follow the active pane's selection.
+  SetPaneStateListener(RefreshCommandStates);
   gApp.localPane = CreatePaneWindow(window, false, 0, gApp.splitter - kSplitterHalfGap, rc.bottom);
   gApp.serverPane = CreatePaneWindow(window, true, gApp.splitter + kSplitterHalfGap,
                                      rc.right - gApp.splitter - kSplitterHalfGap, rc.bottom);
@@ -368,10 +360,6 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_LOGIN_REFUSED:
       return ShowLoginDialog(window, static_cast<DWORD>(lParam));
-    case WM_REFRESH_COMMANDS:
-      gCommandRefreshPosted = false;
-      RefreshCommandStates();
-      return 0;
     case WM_SECURE_INDICATOR:
       ShowSecureIndicator(wParam != 0);
       return 0;
@@ -471,8 +459,8 @@ void CloseMainWindow() {
   if (!window) return;
   if (IsConnected()) {
     // The disconnect's completion destroys the window; if it never comes,
-    // the deadline timer does.
-    // A running transfer stops at once, so the disconnect need not wait for it.
+    // the deadline timer does. A running transfer is cancelled, so the
+    // disconnect need not wait for its end.
     gApp.closing = true;
     RequestCancel();
     ShowWindow(window, SW_HIDE);

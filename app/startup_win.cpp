@@ -91,7 +91,7 @@ void LoadSystemImages() {
     gApp.fileIcon = info.iIcon;
 }
 
-constexpr DWORD kEngineIdleWaitMs = 2000;
+constexpr DWORD kEngineIdleWaitMs = 500;
 
 bool WaitUntilEngineIdle(DWORD timeoutMs) {
   const DWORD start = GetTickCount();
