@@ -35,7 +35,7 @@ HWND CreateToolsBar(HWND rebar) {
                             WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NODIVIDER |
                                 CCS_NOPARENTALIGN,
                             0, 0, 0, 0, rebar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOOLS_BAND)),
-                            gApp.instance, nullptr);
+                            ProgramInstance(), nullptr);
   if (!tb) return nullptr;
   SendMessageA(tb, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   AttachToolbarImages(tb);
@@ -125,7 +125,7 @@ void RemoveBandAt(HWND rebar, int index) {
   SendMessageA(rebar, RB_DELETEBAND, static_cast<WPARAM>(index), 0);
   if (band.hwndChild) {
     HWND focus = GetFocus();
-    if (focus && (focus == band.hwndChild || IsChild(band.hwndChild, focus))) SetFocus(gApp.mainWindow);
+    if (focus && (focus == band.hwndChild || IsChild(band.hwndChild, focus))) SetFocus(MainWindow());
     DestroyWindow(band.hwndChild);
   }
   if (band.wID == IDC_QUICK_BAND) ForgetQuickBar();
@@ -179,7 +179,7 @@ void CreateBars(HWND parent) {
                                WS_CHILD | WS_BORDER | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT |
                                    RBS_BANDBORDERS | RBS_DBLCLKTOGGLE | CCS_NODIVIDER,
                                0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_REBAR)),
-                               gApp.instance, nullptr);
+                               ProgramInstance(), nullptr);
   if (!gApp.rebar) return;
   BarLayout layout = DefaultMainBarLayout();
   HKEY key = OpenCommonKey(kKeyStartupRead);
@@ -209,9 +209,9 @@ void DestroyBars() {
 }
 
 void RebuildBars() {
-  if (!gApp.mainWindow || !gApp.rebar) return;
+  if (!MainWindow() || !gApp.rebar) return;
   DestroyBars();
-  CreateBars(gApp.mainWindow);
+  CreateBars(MainWindow());
   LayoutMainWindow();
 }
 
@@ -259,7 +259,7 @@ void ReloadToolbarImages() {
   ToolbarImageOptions options = ReadToolbarImageOptions();
   if (!CreateToolbarImages(options)) CreateToolbarImages({false, 2});
   RebuildPaneBars();
-  if (shown && gApp.mainWindow) CreateBars(gApp.mainWindow);
+  if (shown && MainWindow()) CreateBars(MainWindow());
   LayoutMainWindow();
 }
 
@@ -354,7 +354,7 @@ void ResetBars() {
   }
   DeleteStoredToolbars();
   RebuildPaneBars(false);
-  if (shown && gApp.mainWindow) CreateBars(gApp.mainWindow);
+  if (shown && MainWindow()) CreateBars(MainWindow());
   LayoutMainWindow();
 }
 
@@ -395,10 +395,10 @@ void ShowChevronMenu(const NMREBARCHEVRON* chevron) {
   MapWindowPoints(rebar, nullptr, &at, 1);
   int chosen = GetMenuItemCount(menu) > 0
                    ? TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y,
-                                    0, gApp.mainWindow, nullptr)
+                                    0, MainWindow(), nullptr)
                    : 0;
   DestroyMenu(menu);
-  if (chosen) SendMessageA(gApp.mainWindow, WM_COMMAND, MAKEWPARAM(chosen, 0), reinterpret_cast<LPARAM>(toolbar));
+  if (chosen) SendMessageA(MainWindow(), WM_COMMAND, MAKEWPARAM(chosen, 0), reinterpret_cast<LPARAM>(toolbar));
 }
 
 void FitQuickBand() {

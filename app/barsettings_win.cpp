@@ -155,7 +155,7 @@ INT_PTR CALLBACK BarSettingsProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 void ShowBarSettings(HWND owner) {
   if (!gApp.rebar) return;
   gChosenToolbar = 0;
-  INT_PTR exit = DialogBoxParamA(gApp.resources, MAKEINTRESOURCEA(IDD_BAR_SETTINGS), owner, BarSettingsProc, 0);
+  INT_PTR exit = DialogBoxParamA(ResourceLibrary(), MAKEINTRESOURCEA(IDD_BAR_SETTINGS), owner, BarSettingsProc, 0);
   if (exit == kExitCustomize && gChosenToolbar) CustomizeCommandToolbar(gChosenToolbar);
   if (exit == kExitNew) AddCommandToolbar();
 }

@@ -99,7 +99,7 @@ HWND CreateCommandToolbar(HWND rebar, uint32_t id) {
   HWND toolbar = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
                                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
                                      CCS_ADJUSTABLE | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
-                                 0, 0, 0, 0, rebar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), gApp.instance,
+                                 0, 0, 0, 0, rebar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ProgramInstance(),
                                  nullptr);
   if (!toolbar) return nullptr;
   SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);

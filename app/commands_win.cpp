@@ -26,7 +26,7 @@ namespace {
 bool Connected() { return IsConnected(); }
 
 void FocusOtherPane() {
-  HWND other = gApp.activePane == gApp.localPane ? gApp.serverPane : gApp.localPane;
+  HWND other = ActivePaneWindow() == LocalPaneWindow() ? ServerPaneWindow() : LocalPaneWindow();
   if (other) SetFocus(other);
 }
 
@@ -35,7 +35,7 @@ void SelectProfileByIndex(size_t index, bool connect) {
   if (index >= names.size()) return;
   // While connected the switch (and the connect) follow the disconnect.
   if (SetCurrentProfile(names[index].c_str(), connect ? kSwitchThenConnect : 0) && connect)
-    ConnectCurrentProfile(gApp.mainWindow);
+    ConnectCurrentProfile(MainWindow());
 }
 
 void ShowAbout(HWND window) {
@@ -60,7 +60,7 @@ void OnMainCommand(HWND window, WORD id, WORD notifyCode, HWND control) {
     case CMD_MODE_AUTO:
     case CMD_MODE_ASCII:
     case CMD_MODE_BINARY:
-      gApp.transferMode = id - CMD_MODE_AUTO;
+      Options().transferMode = id - CMD_MODE_AUTO;
       return;
     case CMD_EXIT:
       return CloseMainWindow();
@@ -89,7 +89,7 @@ void OnMainCommand(HWND window, WORD id, WORD notifyCode, HWND control) {
       return ClearErrorLines();
     case CMD_FOCUS_LIST:
     case CMD_FOCUS_TREE:
-      if (!gApp.activePane || !SendMessageA(gApp.activePane, WM_COMMAND, id, 0)) FocusOtherPane();
+      if (!ActivePaneWindow() || !SendMessageA(ActivePaneWindow(), WM_COMMAND, id, 0)) FocusOtherPane();
       return;
     case CMD_OTHER_PANE:
       return FocusOtherPane();
@@ -98,7 +98,7 @@ void OnMainCommand(HWND window, WORD id, WORD notifyCode, HWND control) {
     case CMD_SPLITTER_LEFT:
       return SetSplitter(gApp.splitter - 2);
     case CMD_SYNC_BROWSING:
-      gApp.syncBrowsing = !gApp.syncBrowsing;
+      Options().syncBrowsing = !Options().syncBrowsing;
       return;
     case CMD_HELP_CONTENTS:
       return ShowHelpTopic(1000);
@@ -148,7 +148,7 @@ void OnMainCommand(HWND window, WORD id, WORD notifyCode, HWND control) {
       // own subsystems; routed here so they never reach a pane.
       return;
   }
-  if (gApp.activePane) SendMessageA(gApp.activePane, WM_COMMAND, MAKEWPARAM(id, notifyCode),
+  if (ActivePaneWindow()) SendMessageA(ActivePaneWindow(), WM_COMMAND, MAKEWPARAM(id, notifyCode),
                                     reinterpret_cast<LPARAM>(control));
 }
 
@@ -163,7 +163,7 @@ void GetCommandState(WORD id, bool& enabled, bool& checked) {
     case CMD_MODE_AUTO:
     case CMD_MODE_ASCII:
     case CMD_MODE_BINARY:
-      checked = gApp.transferMode == id - CMD_MODE_AUTO;
+      checked = Options().transferMode == id - CMD_MODE_AUTO;
       break;
     case CMD_TOGGLE_BARS:
       checked = gApp.rebar != nullptr;
@@ -194,7 +194,7 @@ void GetCommandState(WORD id, bool& enabled, bool& checked) {
       enabled = gCurrent.name[0] != '\0';
       break;
     case CMD_SYNC_BROWSING:
-      checked = gApp.syncBrowsing;
+      checked = Options().syncBrowsing;
       break;
     case CMD_UPLOAD:
     case CMD_DOWNLOAD:

@@ -26,18 +26,18 @@ void MoveToTop(HWND box, const char* text) {
 }  // namespace
 
 void SetPaneFilter(const char* mask) {
-  if (std::strcmp(gApp.paneFilter, mask) == 0) return;
-  CopyText(gApp.paneFilter, mask);
-  for (HWND pane : {gApp.localPane, gApp.serverPane})
+  if (std::strcmp(Options().paneFilter, mask) == 0) return;
+  CopyText(Options().paneFilter, mask);
+  for (HWND pane : {LocalPaneWindow(), ServerPaneWindow()})
     if (pane) SendMessageA(pane, WM_COMMAND, CMD_REFRESH, 0);
 }
 
 HWND CreateFilterBox(HWND rebar) {
   HWND box = CreateWindowExA(0, WC_COMBOBOXEXA, "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
                              0, 0, 150, 200, rebar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FILTER_BAND)),
-                             gApp.instance, nullptr);
+                             ProgramInstance(), nullptr);
   if (!box) return nullptr;
-  SendMessageA(box, CB_LIMITTEXT, sizeof gApp.paneFilter - 1, 0);
+  SendMessageA(box, CB_LIMITTEXT, sizeof Options().paneFilter - 1, 0);
   FillHistory(box, "Filter%02d");
   if (SendMessageA(box, CB_GETCOUNT, 0, 0) > 0) {
     SendMessageA(box, CB_SETCURSEL, 0, 0);
@@ -96,5 +96,5 @@ void LeaveFilterBox() {
     SendMessageA(box, CB_SHOWDROPDOWN, FALSE, 0);
     return;
   }
-  if (gApp.activePane) SetFocus(gApp.activePane);
+  if (ActivePaneWindow()) SetFocus(ActivePaneWindow());
 }

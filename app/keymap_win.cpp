@@ -13,7 +13,7 @@ const WORD kReducedCommands[] = {4096, 4097, 4126, 4132, 4133, 4134, 4136, 4137,
 
 std::vector<ACCEL> ResourceAccelerators() {
   std::vector<ACCEL> list;
-  HACCEL table = gApp.resources ? LoadAcceleratorsA(gApp.resources, MAKEINTRESOURCEA(IDR_ACCEL)) : nullptr;
+  HACCEL table = ResourceLibrary() ? LoadAcceleratorsA(ResourceLibrary(), MAKEINTRESOURCEA(IDR_ACCEL)) : nullptr;
   if (!table) return list;
   int count = CopyAcceleratorTableA(table, nullptr, 0);
   if (count > 0) {

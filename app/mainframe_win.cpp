@@ -53,7 +53,7 @@ int StatusBarHeight() {
 }
 
 bool OnCreate(HWND window) {
-  gApp.mainWindow = window;
+  SetMainWindow(window);
   // The toolbar images outlive every bar that shows them.
   if (!CreateToolbarImages(ReadToolbarImageOptions()) && !CreateToolbarImages({false, 2})) return false;
   RECT rc;
@@ -61,13 +61,13 @@ bool OnCreate(HWND window) {
   gApp.splitter = rc.right / 2;
   // The command toolbars follow the active pane's selection.
   SetPaneStateListener(RefreshCommandStates);
-  gApp.localPane = CreatePaneWindow(window, false, 0, gApp.splitter - kSplitterHalfGap, rc.bottom);
-  gApp.serverPane = CreatePaneWindow(window, true, gApp.splitter + kSplitterHalfGap,
+  LocalPaneWindow() = CreatePaneWindow(window, false, 0, gApp.splitter - kSplitterHalfGap, rc.bottom);
+  ServerPaneWindow() = CreatePaneWindow(window, true, gApp.splitter + kSplitterHalfGap,
                                      rc.right - gApp.splitter - kSplitterHalfGap, rc.bottom);
-  if (!gApp.localPane || !gApp.serverPane) return false;
-  gApp.activePane = gApp.localPane;
+  if (!LocalPaneWindow() || !ServerPaneWindow()) return false;
+  ActivePaneWindow() = LocalPaneWindow();
 
-  HMENU menu = LoadMenuA(gApp.resources, MAKEINTRESOURCEA(IDR_MAINMENU));
+  HMENU menu = LoadMenuA(ResourceLibrary(), MAKEINTRESOURCEA(IDR_MAINMENU));
   if (!menu) return false;
   SetMenu(window, menu);
 
@@ -84,7 +84,7 @@ bool OnCreate(HWND window) {
       SetCurrentDirectoryA(documents);
   }
   RefreshLocalPane();
-  SetFocus(gApp.activePane);
+  SetFocus(ActivePaneWindow());
 
   gApp.progressWindow = CreateProgressWindow(window);
 
@@ -171,9 +171,9 @@ void OnDestroy(HWND window) {
   DestroyBars();
   if (gApp.statusImages) ImageList_Destroy(gApp.statusImages);
   gApp.statusImages = nullptr;
-  if (gApp.localPane) DestroyWindow(gApp.localPane);
-  if (gApp.serverPane) DestroyWindow(gApp.serverPane);
-  gApp.localPane = gApp.serverPane = gApp.activePane = nullptr;
+  if (LocalPaneWindow()) DestroyWindow(LocalPaneWindow());
+  if (ServerPaneWindow()) DestroyWindow(ServerPaneWindow());
+  LocalPaneWindow() = ServerPaneWindow() = ActivePaneWindow() = nullptr;
   DestroyToolbarImages();
   if (HMENU menu = GetMenu(window)) {
     SetMenu(window, nullptr);
@@ -191,7 +191,7 @@ void SwitchAfterDisconnect(const char* name, uint32_t flags) {
     return;
   }
   if (quickEntry) ConnectPendingQuickEntry();
-  else if (flags & kSwitchThenConnect) ConnectCurrentProfile(gApp.mainWindow);
+  else if (flags & kSwitchThenConnect) ConnectCurrentProfile(MainWindow());
 }
 
 void OnJobDone(HWND window, WPARAM wParam, LPARAM lParam) {
@@ -281,14 +281,14 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       if (gDraggingSplitter) {
         gDraggingSplitter = false;
         ReleaseCapture();
-        if (gApp.activePane) SetFocus(gApp.activePane);
+        if (ActivePaneWindow()) SetFocus(ActivePaneWindow());
       }
       return 0;
     case WM_CAPTURECHANGED:
       gDraggingSplitter = false;
       return 0;
     case WM_SETFOCUS:
-      if (gApp.activePane) SetFocus(gApp.activePane);
+      if (ActivePaneWindow()) SetFocus(ActivePaneWindow());
       return 0;
     case WM_COMMAND:
       OnMainCommand(window, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
@@ -328,7 +328,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CONTEXTMENU: {
       HWND from = reinterpret_cast<HWND>(wParam);
       if (from == window || from == gApp.statusBar) break;
-      HMENU menu = LoadMenuA(gApp.resources, MAKEINTRESOURCEA(IDM_CONTEXT_BARS));
+      HMENU menu = LoadMenuA(ResourceLibrary(), MAKEINTRESOURCEA(IDM_CONTEXT_BARS));
       if (menu) {
         OnInitMenuPopup(GetSubMenu(menu, 0), false);
         TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, GET_X_LPARAM(lParam),
@@ -344,8 +344,8 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_SETTINGS_CHANGED:
       ApplyCurrentProfile(false);
       RebuildBars();
-      InvalidateRect(gApp.localPane, nullptr, TRUE);
-      InvalidateRect(gApp.serverPane, nullptr, TRUE);
+      InvalidateRect(LocalPaneWindow(), nullptr, TRUE);
+      InvalidateRect(ServerPaneWindow(), nullptr, TRUE);
       return 0;
     case WM_CONNECTION_LOST:
       StartDisconnect(kDoneRefreshServer);
@@ -393,7 +393,7 @@ bool RegisterMainClass(HINSTANCE instance) {
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = MainWndProc;
   wc.hInstance = instance;
-  wc.hIcon = gApp.resources ? LoadIconA(gApp.resources, MAKEINTRESOURCEA(IDI_VORTO)) : nullptr;
+  wc.hIcon = ResourceLibrary() ? LoadIconA(ResourceLibrary(), MAKEINTRESOURCEA(IDI_VORTO)) : nullptr;
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kMainClass;
@@ -402,7 +402,7 @@ bool RegisterMainClass(HINSTANCE instance) {
 
 HWND CreateMainWindow(int showCmd) {
   HWND window = CreateWindowExA(0, kMainClass, kAppTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, gApp.instance, nullptr);
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, ProgramInstance(), nullptr);
   if (!window) return nullptr;
   ShowWindow(window, showCmd);
   UpdateWindow(window);
@@ -410,7 +410,7 @@ HWND CreateMainWindow(int showCmd) {
 }
 
 void LayoutMainWindow() {
-  HWND window = gApp.mainWindow;
+  HWND window = MainWindow();
   if (!window || gLayoutRunning || IsIconic(window)) return;
   gLayoutRunning = true;
   RECT rc;
@@ -423,9 +423,9 @@ void LayoutMainWindow() {
   gApp.splitter = ClampSplitter(gApp.splitter, rc.right);
   int leftWidth = gApp.splitter - kSplitterHalfGap;
   int rightX = gApp.splitter + kSplitterHalfGap;
-  if (gApp.localPane) MoveWindow(gApp.localPane, 0, top, leftWidth > 0 ? leftWidth : 0, height, TRUE);
-  if (gApp.serverPane)
-    MoveWindow(gApp.serverPane, rightX, top, rc.right > rightX ? rc.right - rightX : 0, height, TRUE);
+  if (LocalPaneWindow()) MoveWindow(LocalPaneWindow(), 0, top, leftWidth > 0 ? leftWidth : 0, height, TRUE);
+  if (ServerPaneWindow())
+    MoveWindow(ServerPaneWindow(), rightX, top, rc.right > rightX ? rc.right - rightX : 0, height, TRUE);
   LayoutStatusBar();
   InvalidateRect(window, nullptr, FALSE);
   gLayoutRunning = false;
@@ -449,13 +449,13 @@ void ConnectCurrentProfile(HWND owner) {
 
 void SetSplitter(int x) {
   RECT rc;
-  GetClientRect(gApp.mainWindow, &rc);
+  GetClientRect(MainWindow(), &rc);
   gApp.splitter = ClampSplitter(x, rc.right);
   LayoutMainWindow();
 }
 
 void CloseMainWindow() {
-  HWND window = gApp.mainWindow;
+  HWND window = MainWindow();
   if (!window) return;
   if (IsConnected()) {
     // The disconnect's completion destroys the window; if it never comes,

@@ -79,7 +79,7 @@ INT_PTR CALLBACK QuickBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM) {
 }  // namespace
 
 HWND CreateQuickBar(HWND rebar) {
-  gQuickBar = CreateDialogParamA(gApp.resources, MAKEINTRESOURCEA(IDD_QUICK_CONNECT), rebar, QuickBarProc, 0);
+  gQuickBar = CreateDialogParamA(ResourceLibrary(), MAKEINTRESOURCEA(IDD_QUICK_CONNECT), rebar, QuickBarProc, 0);
   if (gQuickBar) SetWindowLongPtrA(gQuickBar, GWLP_ID, IDC_QUICK_BAND);
   return gQuickBar;
 }

@@ -32,7 +32,7 @@ void ApplyAndConnect() {
   p.anonymous = !f.user[0] && !f.password[0] ? 1 : 0;
   if (gEntry.port) (f.sftp ? p.sftpPort : p.ftpPort) = gEntry.port;
   ForgetPendingQuickEntry();
-  ConnectCurrentProfile(gApp.mainWindow);
+  ConnectCurrentProfile(MainWindow());
 }
 }  // namespace
 

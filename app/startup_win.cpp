@@ -41,8 +41,8 @@ bool ProgramFolder(char (&folder)[MAX_PATH]) {
 bool LoadResourceLibrary() {
   char folder[MAX_PATH], path[MAX_PATH];
   if (ProgramFolder(folder) && snprintf(path, sizeof path, "%s%s", folder, kResourceLibrary) < MAX_PATH)
-    gApp.resources = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  if (!gApp.resources) {
+    SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  if (!ResourceLibrary()) {
     char text[MAX_PATH + 32];
     snprintf(text, sizeof text, "Cannot find %s.", kResourceLibrary);
     MessageBoxA(nullptr, text, kAppTitle, MB_OK | MB_ICONERROR);
@@ -59,7 +59,7 @@ void InitCommonControlsAndVersion() {
     DLLVERSIONINFO info = {};
     info.cbSize = sizeof info;
     if (getVersion && SUCCEEDED(getVersion(&info)))
-      gApp.commonControlsVersion = (info.dwMajorVersion << 16) | (info.dwMinorVersion & 0xFFFF);
+      SetCommonControlsVersion((info.dwMajorVersion << 16) | (info.dwMinorVersion & 0xFFFF));
   }
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_USEREX_CLASSES | ICC_COOL_CLASSES |
                                               ICC_STANDARD_CLASSES};
@@ -68,27 +68,27 @@ void InitCommonControlsAndVersion() {
 
 void ReadStartupSettings() {
   HKEY key = OpenCommonKey(kKeyStartupRead);
-  gApp.hideSystemLocal = RegReadInt(key, "HideSystemL", 0) != 0;
-  gApp.hideHiddenLocal = RegReadInt(key, "HideHiddenL", 0) != 0;
-  gApp.hideHiddenServer = RegReadInt(key, "HideHiddenS", 0) != 0;
-  gApp.autoShowProgress = RegReadInt(key, "AutoShowProgress", 1) != 0;
+  Options().hideSystemLocal = RegReadInt(key, "HideSystemL", 0) != 0;
+  Options().hideHiddenLocal = RegReadInt(key, "HideHiddenL", 0) != 0;
+  Options().hideHiddenServer = RegReadInt(key, "HideHiddenS", 0) != 0;
+  Options().autoShowProgress = RegReadInt(key, "AutoShowProgress", 1) != 0;
   if (key) RegCloseKey(key);
 }
 
 void LoadSystemImages() {
-  DWORD n = GetTempPathA(sizeof gApp.tempDir, gApp.tempDir);
-  if (n == 0 || n >= sizeof gApp.tempDir) gApp.tempDir[0] = '\0';
+  DWORD n = GetTempPathA(sizeof TempFolder(), TempFolder());
+  if (n == 0 || n >= sizeof TempFolder()) TempFolder()[0] = '\0';
   SHFILEINFOA info = {};
-  gApp.smallSystemImages = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
+  ShellImages().smallIcons = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
       "C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES));
-  gApp.largeSystemImages = reinterpret_cast<HIMAGELIST>(
+  ShellImages().largeIcons = reinterpret_cast<HIMAGELIST>(
       SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES));
   if (SHGetFileInfoA("folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
                      SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES))
-    gApp.folderIcon = info.iIcon;
+    ShellImages().folderIcon = info.iIcon;
   if (SHGetFileInfoA("file", FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
                      SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES))
-    gApp.fileIcon = info.iIcon;
+    ShellImages().fileIcon = info.iIcon;
 }
 
 constexpr DWORD kEngineIdleWaitMs = 500;
@@ -148,14 +148,14 @@ void RunMessageLoop() {
       continue;
     HWND quickBar = QuickConnectBar();
     if (quickBar && FocusIsIn(quickBar) && IsDialogMessageA(quickBar, &msg)) continue;
-    if (!gApp.acceleratorsSuspended && gApp.mainWindow && (gApp.fullAccelerators || gApp.reducedAccelerators)) {
+    if (!gApp.acceleratorsSuspended && MainWindow() && (gApp.fullAccelerators || gApp.reducedAccelerators)) {
       // While text is typed (a label being renamed, the filter box, an
       // address box) only the reduced set of shortcuts applies, and never
       // to the keys that edit the text.
       HWND filterBox = gApp.rebar ? GetDlgItem(gApp.rebar, IDC_FILTER_BAND) : nullptr;
       const bool typing = FocusIsIn(filterBox) || PaneEditsLabel() || FocusInTextField();
       HACCEL table = typing ? gApp.reducedAccelerators : gApp.fullAccelerators;
-      if (table && !(typing && KeyEditsText(msg)) && TranslateAcceleratorA(gApp.mainWindow, table, &msg)) continue;
+      if (table && !(typing && KeyEditsText(msg)) && TranslateAcceleratorA(MainWindow(), table, &msg)) continue;
     }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
@@ -164,10 +164,10 @@ void RunMessageLoop() {
 }  // namespace
 
 int RunVorto(HINSTANCE instance, int showCmd) {
-  gApp.instance = instance;
-  gApp.internet = InternetOpenA(kAppTitle, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-  if (!gApp.internet) return 0;
-  InternetSetStatusCallbackA(gApp.internet, EngineStatusCallback);
+  SetProgramInstance(instance);
+  SetInternetSession(InternetOpenA(kAppTitle, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  if (!InternetSession()) return 0;
+  InternetSetStatusCallbackA(InternetSession(), EngineStatusCallback);
 
   // The resource library is loaded before the main class so the class gets
   // the program icon.
@@ -188,7 +188,7 @@ int RunVorto(HINSTANCE instance, int showCmd) {
     CopyText(gCurrent.name, gApp.commandLine.profile);
 
   if (!CreateMainWindow(showCmd)) return 0;
-  if (gApp.commandLine.help) SendMessageA(gApp.mainWindow, WM_COMMAND, CMD_HELP_CONTENTS, 0);
+  if (gApp.commandLine.help) SendMessageA(MainWindow(), WM_COMMAND, CMD_HELP_CONTENTS, 0);
 
   RunMessageLoop();
 
@@ -197,13 +197,13 @@ int RunVorto(HINSTANCE instance, int showCmd) {
   // a moment, then end the process without that teardown.
   if (!WaitUntilEngineIdle(kEngineIdleWaitMs)) ExitProcess(0);
 
-  InternetCloseHandle(gApp.internet);
-  gApp.internet = nullptr;
+  InternetCloseHandle(InternetSession());
+  SetInternetSession(nullptr);
   gApp.shortcuts.clear();
   DestroyAcceleratorTables();
   OleUninitialize();
   UnloadHelp();
-  FreeLibrary(gApp.resources);
-  gApp.resources = nullptr;
+  FreeLibrary(ResourceLibrary());
+  SetResourceLibrary(nullptr);
   return 0;
 }

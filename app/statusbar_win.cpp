@@ -36,7 +36,7 @@ std::string Formatted(UINT id, int value) {
   return text;
 }
 
-std::string SelectedText() { return Formatted(IDS_STATUS_SELECTED, gApp.selectedItems); }
+std::string SelectedText() { return Formatted(IDS_STATUS_SELECTED, SelectedItemCount()); }
 std::string ConnectionsText() { return Formatted(IDS_STATUS_CONNECTIONS, gApp.openConnections); }
 
 void SetPart(int part, const std::string& text) {
@@ -48,12 +48,12 @@ void CreateStatusBar(HWND parent) {
   if (gApp.statusBar) return;
   gApp.statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | SBARS_TOOLTIPS,
                                    0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUSBAR)),
-                                   gApp.instance, nullptr);
+                                   ProgramInstance(), nullptr);
   gApp.statusBarShown = gApp.statusBar != nullptr;
   if (!gApp.statusBar) return;
-  if (!gSecureIcon && gApp.resources)
+  if (!gSecureIcon && ResourceLibrary())
     gSecureIcon = static_cast<HICON>(
-        LoadImageA(gApp.resources, MAKEINTRESOURCEA(IDI_SECURE), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+        LoadImageA(ResourceLibrary(), MAKEINTRESOURCEA(IDI_SECURE), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
   LayoutStatusBar();
   const UINT tips[kStatusParts] = {0, IDS_TIP_SELECTED, IDS_TIP_CONNECTIONS, IDS_STATUS_SECURE, IDS_TIP_ELAPSED};
   for (int part = 1; part < kStatusParts; ++part) {
@@ -75,7 +75,7 @@ void LayoutStatusBar() {
   RECT rc;
   GetClientRect(bar, &rc);
   int reserve = 0;
-  if (!gApp.mainWindow || !IsZoomed(gApp.mainWindow)) {
+  if (!MainWindow() || !IsZoomed(MainWindow())) {
     int borders[3] = {};
     SendMessageA(bar, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
     reserve = GetSystemMetrics(SM_CXVSCROLL) + borders[0] + 2 * GetSystemMetrics(SM_CXBORDER);
@@ -95,7 +95,7 @@ void ShowConnectionCount(int count) {
 }
 
 void ShowSelectedCount(int count) {
-  gApp.selectedItems = count;
+  SelectedItemCount() = count;
   LayoutStatusBar();
 }
 

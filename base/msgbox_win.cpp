@@ -6,13 +6,13 @@
 
 std::string LoadResString(UINT id) {
   char buffer[512];
-  int n = gApp.resources ? LoadStringA(gApp.resources, id, buffer, sizeof buffer) : 0;
+  int n = ResourceLibrary() ? LoadStringA(ResourceLibrary(), id, buffer, sizeof buffer) : 0;
   return std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0);
 }
 
 static HWND MessageOwner(HWND owner) {
   if (owner) return owner;
-  if (gApp.mainWindow && IsWindowVisible(gApp.mainWindow)) return GetLastActivePopup(gApp.mainWindow);
+  if (MainWindow() && IsWindowVisible(MainWindow())) return GetLastActivePopup(MainWindow());
   return nullptr;
 }
 
@@ -26,7 +26,7 @@ int ShowMessage(HWND owner, UINT stringId, UINT type) {
 
 int ShowMessageFormat(HWND owner, UINT stringId, const char* argument, UINT type) {
   char format[80];
-  int n = gApp.resources ? LoadStringA(gApp.resources, stringId, format, sizeof format) : 0;
+  int n = ResourceLibrary() ? LoadStringA(ResourceLibrary(), stringId, format, sizeof format) : 0;
   if (n <= 0) format[0] = '\0';
   // The result of a format is kept below 340 characters however long the
   // argument is.

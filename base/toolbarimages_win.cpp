@@ -25,7 +25,7 @@ HIMAGELIST LoadStrip(const ToolbarImageOptions& options, int state) {
   int size = options.large ? 24 : 16;
   HIMAGELIST list = ImageList_Create(size, size, ILC_MASK | ColorFlag(options.colorLevel), kBuiltInImageCount, 8);
   if (!list) return nullptr;
-  auto bitmap = static_cast<HBITMAP>(LoadImageA(gApp.resources, MAKEINTRESOURCEA(StripId(options, state)), IMAGE_BITMAP,
+  auto bitmap = static_cast<HBITMAP>(LoadImageA(ResourceLibrary(), MAKEINTRESOURCEA(StripId(options, state)), IMAGE_BITMAP,
                                                 0, 0, LR_CREATEDIBSECTION));
   if (bitmap) {
     ImageList_AddMasked(list, bitmap, RGB(255, 0, 255));
@@ -91,7 +91,7 @@ void WriteToolbarImageOptions(const ToolbarImageOptions& options) {
 }
 
 void DestroyToolbarImages() {
-  for (HIMAGELIST* list : {&gApp.toolbarImages, &gApp.hotToolbarImages, &gApp.disabledToolbarImages}) {
+  for (HIMAGELIST* list : {&ToolbarImages(), &HotToolbarImages(), &DisabledToolbarImages()}) {
     if (*list) ImageList_Destroy(*list);
     *list = nullptr;
   }
@@ -99,21 +99,21 @@ void DestroyToolbarImages() {
 
 bool CreateToolbarImages(const ToolbarImageOptions& options) {
   DestroyToolbarImages();
-  gApp.toolbarImages = LoadStrip(options, 0);
-  gApp.hotToolbarImages = LoadStrip(options, 1);
-  gApp.disabledToolbarImages = LoadStrip(options, 2);
+  ToolbarImages() = LoadStrip(options, 0);
+  HotToolbarImages() = LoadStrip(options, 1);
+  DisabledToolbarImages() = LoadStrip(options, 2);
   // Without its own strip a state falls back to the normal images.
-  if (!gApp.toolbarImages) {
+  if (!ToolbarImages()) {
     ToolbarImageOptions fallback = {false, 2};
-    gApp.toolbarImages = LoadStrip(fallback, 0);
+    ToolbarImages() = LoadStrip(fallback, 0);
   }
-  for (HIMAGELIST list : {gApp.toolbarImages, gApp.hotToolbarImages, gApp.disabledToolbarImages})
+  for (HIMAGELIST list : {ToolbarImages(), HotToolbarImages(), DisabledToolbarImages()})
     if (list) AddToolIcons(list, options.large);
-  return gApp.toolbarImages != nullptr;
+  return ToolbarImages() != nullptr;
 }
 
 void AttachToolbarImages(HWND toolbar) {
-  SendMessageA(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(gApp.toolbarImages));
-  SendMessageA(toolbar, TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(gApp.hotToolbarImages));
-  SendMessageA(toolbar, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(gApp.disabledToolbarImages));
+  SendMessageA(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ToolbarImages()));
+  SendMessageA(toolbar, TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(HotToolbarImages()));
+  SendMessageA(toolbar, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(DisabledToolbarImages()));
 }

@@ -19,7 +19,7 @@ void WriteToolbarImageOptions(const ToolbarImageOptions& options);
 int DisplayColorLevel();
 bool ColorLevel2Available();
 
-// (Re)creates gApp.toolbarImages, hotToolbarImages and disabledToolbarImages.
+// (Re)creates ToolbarImages(), hotToolbarImages and disabledToolbarImages.
 bool CreateToolbarImages(const ToolbarImageOptions& options);
 void DestroyToolbarImages();
 void AttachToolbarImages(HWND toolbar);

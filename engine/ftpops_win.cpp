@@ -132,7 +132,7 @@ int CreateFileOp(WorkerSlot& slot) {
 // up again under the new name. The temporary file never stays behind.
 int CopyOnServer(WorkerSlot& slot, const char* from, const char* to) {
   char temp[MAX_PATH];
-  if (!GetTempFileNameA(gApp.tempDir[0] ? gApp.tempDir : ".", "tmp", 0, temp)) return Fail(slot, "MyFtpCopyFile");
+  if (!GetTempFileNameA(TempFolder()[0] ? TempFolder() : ".", "tmp", 0, temp)) return Fail(slot, "MyFtpCopyFile");
   slot.progressOperation = 265;
   slot.bytesDone = 0;
   slot.startTick = GetTickCount();
@@ -226,7 +226,7 @@ int ConnectWorker(WorkerSlot& slot) {
   }
   DWORD state = 0;
   if (InternetGetConnectedState(&state, 0) == FALSE && (state & INTERNET_CONNECTION_OFFLINE)) {
-    if (!InternetGoOnlineA(const_cast<char*>(p.host), gApp.mainWindow, 0)) return -1;
+    if (!InternetGoOnlineA(const_cast<char*>(p.host), MainWindow(), 0)) return -1;
   }
   InternetAttemptConnect(0);
   char user[80], password[80];
@@ -234,7 +234,7 @@ int ConnectWorker(WorkerSlot& slot) {
     CopyText(user, gCurrent.record.user);
     CopyText(password, gCurrent.sessionPassword);
     const bool anonymous = p.anonymous != 0;
-    slot.connection = InternetConnectA(gApp.internet, p.host, static_cast<INTERNET_PORT>(p.ftpPort),
+    slot.connection = InternetConnectA(InternetSession(), p.host, static_cast<INTERNET_PORT>(p.ftpPort),
                                        anonymous ? nullptr : user, anonymous ? nullptr : password,
                                        INTERNET_SERVICE_FTP, p.passive ? INTERNET_FLAG_PASSIVE : 0,
                                        reinterpret_cast<DWORD_PTR>(&slot));
@@ -244,7 +244,7 @@ int ConnectWorker(WorkerSlot& slot) {
     // A refused login: the user may try other credentials. Systems differ
     // in which code they give for it.
     if (code == 12013 || code == 12014 || code == 12015) {
-      LRESULT retry = gApp.mainWindow ? SendMessageA(gApp.mainWindow, WM_LOGIN_REFUSED, 0, static_cast<LPARAM>(code)) : 0;
+      LRESULT retry = MainWindow() ? SendMessageA(MainWindow(), WM_LOGIN_REFUSED, 0, static_cast<LPARAM>(code)) : 0;
       if (retry == IDOK) continue;
       ReportInternetError(ERROR_CANCELLED, "InternetConnect", slot.index);
       return static_cast<int>(code);

@@ -24,8 +24,8 @@ bool ErrorCodeText(DWORD code, char* buffer, DWORD capacity) {
   }
   // Not every internet library describes its own codes; ours are in the
   // resource library so no failure goes unreported.
-  if (code >= IDS_WININET_FIRST && code <= IDS_WININET_FIRST + 199 && gApp.resources &&
-      LoadStringA(gApp.resources, code, buffer, static_cast<int>(capacity)) > 0) {
+  if (code >= IDS_WININET_FIRST && code <= IDS_WININET_FIRST + 199 && ResourceLibrary() &&
+      LoadStringA(ResourceLibrary(), code, buffer, static_cast<int>(capacity)) > 0) {
     // The system texts end with a line break; keep ours alike.
     size_t len = std::strlen(buffer);
     if (len + 2 < capacity) std::memcpy(buffer + len, "\r\n", 3);

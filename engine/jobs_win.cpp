@@ -67,9 +67,9 @@ void JobMutex::Release() {
 
 void CompleteJob(EngineJob* job, uint32_t flags, JobMutex& mutex, bool send) {
   if (send)
-    SendMessageA(gApp.mainWindow, WM_JOB_DONE, reinterpret_cast<WPARAM>(job), flags);
+    SendMessageA(MainWindow(), WM_JOB_DONE, reinterpret_cast<WPARAM>(job), flags);
   else
-    PostMessageA(gApp.mainWindow, WM_JOB_DONE, reinterpret_cast<WPARAM>(job), flags);
+    PostMessageA(MainWindow(), WM_JOB_DONE, reinterpret_cast<WPARAM>(job), flags);
   mutex.Release();
 }
 
@@ -92,9 +92,9 @@ void JobCompleted() {
 void FreeJob(EngineJob* job) {
   if (!job) return;
   if (job->thread) CloseHandle(job->thread);
-  delete job->items;
-  delete job->transferList;
-  delete job->names;
+  job->items.reset();
+  job->transferList.reset();
+  job->names.reset();
   delete job;
 }
 
@@ -147,7 +147,7 @@ unsigned __stdcall RefreshListingJob(void* argument) {
   auto* job = static_cast<EngineJob*>(argument);
   JobMutex mutex;
   ShowProgressWindow(true);
-  if (!job->items) job->items = new std::vector<FileEntry>();
+  if (!job->items) job->items = std::make_unique<std::vector<FileEntry>>();
   EngineRequest r = Request(1, job->resultPath, job->directory);
   r.list = job->items;
   r.flags = job->flags;

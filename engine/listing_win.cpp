@@ -23,7 +23,7 @@ constexpr DWORD kReadRound = 64000;
 bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
 
 void CopyToClipboard(const std::string& text) {
-  if (!OpenClipboard(gApp.mainWindow)) return;
+  if (!OpenClipboard(MainWindow())) return;
   EmptyClipboard();
   if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
     std::memcpy(GlobalLock(mem), text.c_str(), text.size() + 1);
@@ -60,7 +60,7 @@ bool ConvertListing(std::string& text) {
 int ListByCommand(WorkerSlot& slot, bool& fallback) {
   fallback = false;
   const bool changeDirMode = !gCurrent.record.fullPathCommands;
-  const bool hideDots = gApp.hideHiddenServer;
+  const bool hideDots = Options().hideHiddenServer;
   char directory[260];
   ToServerName(slot.pathB, directory);
   EnterCriticalSection(&slot.lock);
@@ -161,8 +161,8 @@ int ListByEnumeration(WorkerSlot& slot) {
   int result = 0;
   for (;;) {
     const DWORD a = data.dwFileAttributes;
-    bool skip = (gApp.hideHiddenLocal && (a & FILE_ATTRIBUTE_HIDDEN)) ||
-                (gApp.hideSystemLocal && (a & FILE_ATTRIBUTE_HIDDEN) && (a & FILE_ATTRIBUTE_SYSTEM)) ||
+    bool skip = (Options().hideHiddenLocal && (a & FILE_ATTRIBUTE_HIDDEN)) ||
+                (Options().hideSystemLocal && (a & FILE_ATTRIBUTE_HIDDEN) && (a & FILE_ATTRIBUTE_SYSTEM)) ||
                 std::strcmp(data.cFileName, ".") == 0 || std::strcmp(data.cFileName, "..") == 0;
     if (!skip) {
       FileEntry e;

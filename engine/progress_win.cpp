@@ -163,7 +163,7 @@ HWND CreateDetailSheet(HWND dialog) {
   PROPSHEETPAGEA pages[2] = {};
   for (PROPSHEETPAGEA& p : pages) {
     p.dwSize = sizeof p;
-    p.hInstance = gApp.resources;
+    p.hInstance = ResourceLibrary();
   }
   pages[0].pszTemplate = MAKEINTRESOURCEA(IDD_PROGRESS_WORKERS);
   pages[0].pfnDlgProc = WorkerPageProc;
@@ -174,7 +174,7 @@ HWND CreateDetailSheet(HWND dialog) {
   header.dwSize = sizeof header;
   header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW | PSH_PROPSHEETPAGE | PSH_USECALLBACK;
   header.hwndParent = dialog;
-  header.hInstance = gApp.resources;
+  header.hInstance = ResourceLibrary();
   header.nPages = 2;
   header.ppsp = pages;
   header.pfnCallback = SheetCallback;
@@ -236,7 +236,7 @@ void OnInitDialog(HWND dialog) {
   m.percentRight = client.right - ChildRect(dialog, IDC_PROGRESS_PERCENT).right;
   RECT frame = ChildRect(dialog, IDC_PROGRESS_SHEETFRAME);
   m.sheet = {frame.left, frame.top, client.right - frame.right, client.bottom - frame.bottom};
-  if (HICON icon = LoadIconA(gApp.resources, MAKEINTRESOURCEA(IDI_VORTO)))
+  if (HICON icon = LoadIconA(ResourceLibrary(), MAKEINTRESOURCEA(IDI_VORTO)))
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 
   ShowCounts(dialog);
@@ -286,7 +286,7 @@ void SetTotal(HWND dialog, int total, bool resetDone) {
 // steps of concurrent reports never interleave.
 void OnReport(HWND dialog, const char* text) {
   SetErrorReported(true);
-  if (gApp.autoShowProgress) {
+  if (Options().autoShowProgress) {
     if (!IsWindowVisible(dialog)) ShowWindow(dialog, SW_SHOWNOACTIVATE);
     SendMessageA(dialog, PM_ACTION, 1, 1);  // starts the action but keeps a cancel request
   }
@@ -395,7 +395,7 @@ INT_PTR CALLBACK ProgressProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 HWND CreateProgressWindow(HWND owner) {
   if (gProgressWindows.dialog) return gProgressWindows.dialog;
-  return CreateDialogParamA(gApp.resources, MAKEINTRESOURCEA(IDD_PROGRESS), owner, ProgressProc, 0);
+  return CreateDialogParamA(ResourceLibrary(), MAKEINTRESOURCEA(IDD_PROGRESS), owner, ProgressProc, 0);
 }
 
 void DestroyProgressWindow() {

@@ -77,7 +77,7 @@ void SetWorkerCount(int count) {
 
 void ShowProgressWindow(bool noActivate) {
   HWND dialog = gProgressWindows.dialog;
-  if (!dialog || !gApp.autoShowProgress) return;
+  if (!dialog || !Options().autoShowProgress) return;
   ShowWindow(dialog, noActivate ? SW_SHOWNOACTIVATE : SW_SHOW);
   SendToProgress(dialog, PM_ACTION, 1, 0);
 }

@@ -29,7 +29,7 @@ bool gScrollPending = false;
 
 HIMAGELIST StatusImages() {
   if (!gApp.statusImages)
-    gApp.statusImages = ImageList_LoadImageA(gApp.resources, MAKEINTRESOURCEA(IDB_STATUS16), 16, 0, RGB(255, 0, 255),
+    gApp.statusImages = ImageList_LoadImageA(ResourceLibrary(), MAKEINTRESOURCEA(IDB_STATUS16), 16, 0, RGB(255, 0, 255),
                                              IMAGE_BITMAP, LR_CREATEDIBSECTION);
   return gApp.statusImages;
 }
@@ -247,12 +247,12 @@ INT_PTR CALLBACK ErrorPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
       return Done(page);
     }
     case WM_CONTEXTMENU: {
-      HMENU menu = LoadMenuA(gApp.resources, MAKEINTRESOURCEA(IDM_ERROR_LIST));
+      HMENU menu = LoadMenuA(ResourceLibrary(), MAKEINTRESOURCEA(IDM_ERROR_LIST));
       if (!menu) return TRUE;
       POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
       if (pt.x == -1 && pt.y == -1) GetCursorPos(&pt);
       TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0,
-                     gApp.mainWindow ? gApp.mainWindow : page, nullptr);
+                     MainWindow() ? MainWindow() : page, nullptr);
       DestroyMenu(menu);
       return TRUE;
     }
@@ -278,7 +278,7 @@ void CopyErrorLines() {
     all += text;
     all += "\r\n";
   }
-  if (!OpenClipboard(gApp.mainWindow)) return;
+  if (!OpenClipboard(MainWindow())) return;
   EmptyClipboard();
   if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, all.size() + 1)) {
     std::memcpy(GlobalLock(mem), all.c_str(), all.size() + 1);

@@ -106,7 +106,7 @@ INT_PTR CALLBACK ReviewProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
       SetWindowLongPtrA(dialog, DWLP_USER, lParam);
       HWND list = GetDlgItem(dialog, IDC_SYNC_LIST);
       ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
-      if (gApp.smallSystemImages) ListView_SetImageList(list, gApp.smallSystemImages, LVSIL_SMALL);
+      if (ShellImages().smallIcons) ListView_SetImageList(list, ShellImages().smallIcons, LVSIL_SMALL);
       char caption[128] = {};
       GetWindowTextA(dialog, caption, sizeof caption);
       LVCOLUMNA column = {};
@@ -153,8 +153,8 @@ INT_PTR CALLBACK ReviewProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
           lstrcpynA(info->item.pszText, r->row.c_str(), info->item.cchTextMax);
         }
         if (info->item.mask & LVIF_IMAGE)
-          info->item.iImage = kind == kStepRemoveDirectory || kind == kStepMakeDirectory ? gApp.folderIcon
-                                                                                        : gApp.fileIcon;
+          info->item.iImage = kind == kStepRemoveDirectory || kind == kStepMakeDirectory ? ShellImages().folderIcon
+                                                                                        : ShellImages().fileIcon;
         return TRUE;
       }
       if (header->code == LVN_ITEMCHANGED || header->code == LVN_ODSTATECHANGED) UpdateRemoveButton(dialog);
@@ -196,7 +196,7 @@ bool ReviewSynchronizeList(HWND owner, EngineJob* job) {
   Review review;
   review.list = job->transferList;
   for (int kind = 1; kind <= 5; ++kind) review.texts[kind] = LoadResString(kStepTexts[kind]);
-  INT_PTR result = DialogBoxParamA(gApp.resources, MAKEINTRESOURCEA(IDD_SYNC_REVIEW), owner, ReviewProc,
+  INT_PTR result = DialogBoxParamA(ResourceLibrary(), MAKEINTRESOURCEA(IDD_SYNC_REVIEW), owner, ReviewProc,
                                    reinterpret_cast<LPARAM>(&review));
   return result == IDOK && !job->transferList->empty();
 }

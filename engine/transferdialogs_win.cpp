@@ -67,10 +67,10 @@ INT_PTR CALLBACK QuestionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 }  // namespace
 
 int AskOverwriteDialog(OverwriteQuestion& question) {
-  if (!gApp.resources) return IDCANCEL;
-  INT_PTR result = DialogBoxParamA(gApp.resources,
+  if (!ResourceLibrary()) return IDCANCEL;
+  INT_PTR result = DialogBoxParamA(ResourceLibrary(),
                                    MAKEINTRESOURCEA(question.folder ? IDD_OVERWRITE_FOLDER : IDD_OVERWRITE_FILE),
-                                   gApp.mainWindow, QuestionProc, reinterpret_cast<LPARAM>(&question));
+                                   MainWindow(), QuestionProc, reinterpret_cast<LPARAM>(&question));
   // A dialog that could not be shown answers like Cancel: nothing is replaced.
   return result == IDYES || result == IDNO || result == IDC_YES_TO_ALL ? static_cast<int>(result) : IDCANCEL;
 }

@@ -36,7 +36,7 @@ void SetUploadPermission(WorkerSlot& slot, const char* serverName) {
 int TransferFileOp(WorkerSlot& slot) {
   ShowWorkerStatus(slot.index, kStatusTransfer, slot.pathB);
   const bool upload = slot.remote != 0;
-  const bool text = IsTextTransfer(slot.pathA, gApp.transferMode, gCurrent.lists.asciiTypes);
+  const bool text = IsTextTransfer(slot.pathA, Options().transferMode, gCurrent.lists.asciiTypes);
   slot.bytesDone = 0;
   slot.lastPercent = -1;
   slot.startTick = GetTickCount();

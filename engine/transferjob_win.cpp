@@ -240,7 +240,7 @@ void StoreSteps(EngineJob* job, const std::vector<TransferStep>& steps) {
     }
     list->push_back(item);
   }
-  delete job->transferList;
+  job->transferList.reset();
   job->transferList = list;
 }
 

@@ -113,14 +113,14 @@ unsigned __stdcall WorkerThread(void* argument) {
   LONG previousQuit = InterlockedExchange(&slot.quit, 1);
   if (slot.isSftp) {
     slot.session = nullptr;
-    PostMessageA(gApp.mainWindow, WM_SECURE_INDICATOR, 0, 0);
+    PostMessageA(MainWindow(), WM_SECURE_INDICATOR, 0, 0);
   }
   int connectedNow = ConnectedWorkers();
   if (connectedNow <= 0) SetEvent(slot.idleEvent);
   ShowWorkerClosed(slot.index);
   SetEvent(slot.doneEvent);
   CoUninitialize();
-  if (connectedNow <= 0 && !previousQuit && !quitRequested) PostMessageA(gApp.mainWindow, WM_CONNECTION_LOST, 0, 0);
+  if (connectedNow <= 0 && !previousQuit && !quitRequested) PostMessageA(MainWindow(), WM_CONNECTION_LOST, 0, 0);
   return 0;
 }
 
@@ -166,7 +166,7 @@ bool IsConnected() { return gEngine.count > 0 && gEngine.threads[0] != nullptr; 
 
 void ConnectedCountChanged(int delta) {
   LONG now = delta > 0 ? InterlockedIncrement(&gEngine.connected) : InterlockedDecrement(&gEngine.connected);
-  if (gApp.mainWindow) PostMessageA(gApp.mainWindow, WM_CONNECTION_COUNT, 2, now);
+  if (MainWindow()) PostMessageA(MainWindow(), WM_CONNECTION_COUNT, 2, now);
 }
 
 int StartWorkers() {

@@ -47,12 +47,12 @@ bool CFrame::OnCreate() {
   list = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
                          WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP | LVS_SHOWSELALWAYS |
                              LVS_SHAREIMAGELISTS | LVS_EDITLABELS | ViewBits(viewStyle),
-                         0, 0, 0, 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPaneListId)), gApp.instance,
+                         0, 0, 0, 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPaneListId)), ProgramInstance(),
                          nullptr);
   if (!list) return false;
   SendMessageA(list, LVM_SETCALLBACKMASK, LVIS_CUT | LVIS_OVERLAYMASK | LVIS_STATEIMAGEMASK, 0);
-  SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(gApp.smallSystemImages));
-  SendMessageA(list, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(gApp.largeSystemImages));
+  SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(ShellImages().smallIcons));
+  SendMessageA(list, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(ShellImages().largeIcons));
   const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_INFOTIP;
   SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extended,
                LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | (viewStyle == kViewDetails ? 0 : LVS_EX_INFOTIP));
@@ -102,21 +102,21 @@ void CFrame::PaintBackground(HDC dc) {
   RECT strip = {0, 0, rc.right, kPaneGap};
   FillRect(dc, &strip, GetSysColorBrush(COLOR_BTNFACE));
   RECT rest = {0, kPaneGap, rc.right, rc.bottom};
-  FillRect(dc, &rest, GetSysColorBrush(gApp.activePane == window ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
+  FillRect(dc, &rest, GetSysColorBrush(ActivePaneWindow() == window ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
 }
 
 void CFrame::Activate() {
   HWND focus = GetFocus();
   if (focus && (focus == list || IsChild(address, focus))) focusChild = focus == list ? list : address;
-  const bool changed = gApp.activePane != window;
-  gApp.activePane = window;
-  gApp.selectedItems = SelectedCount();
-  ShowSelectedCount(gApp.selectedItems);
+  const bool changed = ActivePaneWindow() != window;
+  ActivePaneWindow() = window;
+  SelectedItemCount() = SelectedCount();
+  ShowSelectedCount(SelectedItemCount());
   UpdateToolbar();
   NotifyPaneStateChanged();
   if (changed) {
-    if (gApp.localPane) InvalidateRect(gApp.localPane, nullptr, TRUE);
-    if (gApp.serverPane) InvalidateRect(gApp.serverPane, nullptr, TRUE);
+    if (LocalPaneWindow()) InvalidateRect(LocalPaneWindow(), nullptr, TRUE);
+    if (ServerPaneWindow()) InvalidateRect(ServerPaneWindow(), nullptr, TRUE);
   }
 }
 
@@ -217,7 +217,7 @@ void CFrame::ShowDirectory(const char* directory) {
     CancelMove(history);
   }
   UpdateToolbar();
-  if (gApp.activePane == window) NotifyPaneStateChanged();
+  if (ActivePaneWindow() == window) NotifyPaneStateChanged();
 }
 
 void CFrame::ClearCutMarks() {
@@ -334,12 +334,12 @@ void CFrame::OnContextMenu(LPARAM lParam) {
   const bool fromKeyboard = pt.x == -1 && pt.y == -1;
   Activate();
   if (!fromKeyboard && PtInRect(&headerRect, pt)) {
-    HMENU menu = LoadMenuA(gApp.resources, MAKEINTRESOURCEA(IDM_PANE_COLUMNS));
+    HMENU menu = LoadMenuA(ResourceLibrary(), MAKEINTRESOURCEA(IDM_PANE_COLUMNS));
     if (!menu) return;
     HMENU popup = GetSubMenu(menu, 0);
     if (!columnOffered[kColumnOwner]) DeleteMenu(popup, CMD_COLUMN_FIRST + kColumnOwner, MF_BYCOMMAND);
     OnInitMenuPopup(popup, false);
-    TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, gApp.mainWindow, nullptr);
+    TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, MainWindow(), nullptr);
     DestroyMenu(menu);
     return;
   }
@@ -348,11 +348,11 @@ void CFrame::OnContextMenu(LPARAM lParam) {
     GetWindowRect(list, &rc);
     pt = {rc.left + 4, rc.top + 20};
   }
-  HMENU menu = LoadMenuA(gApp.resources, MAKEINTRESOURCEA(itemMenuId));
+  HMENU menu = LoadMenuA(ResourceLibrary(), MAKEINTRESOURCEA(itemMenuId));
   if (!menu) return;
   HMENU popup = GetSubMenu(menu, 0);
   OnInitMenuPopup(popup, false);
-  TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, gApp.mainWindow, nullptr);
+  TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, MainWindow(), nullptr);
   DestroyMenu(menu);
 }
 

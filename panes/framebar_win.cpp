@@ -29,7 +29,7 @@ HWND CreatePaneToolbar(HWND rebar) {
                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
                                 CCS_NODIVIDER | CCS_NOPARENTALIGN,
                             0, 0, 0, 0, rebar, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPaneToolbarId)),
-                            gApp.instance, nullptr);
+                            ProgramInstance(), nullptr);
   if (!tb) return nullptr;
   SendMessageA(tb, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   AttachToolbarImages(tb);
@@ -49,7 +49,7 @@ void CFrame::CreateBar() {
   rebar = CreateWindowExA(WS_EX_TOOLWINDOW, REBARCLASSNAMEA, "",
                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT | RBS_BANDBORDERS |
                               CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_TOP,
-                          0, kPaneGap, 100, 30, window, nullptr, gApp.instance, nullptr);
+                          0, kPaneGap, 100, 30, window, nullptr, ProgramInstance(), nullptr);
   if (!rebar) return;
   BarLayout layout = DefaultPaneLayout();
   std::vector<BYTE> stored;
@@ -78,10 +78,10 @@ void CFrame::CreateBar() {
                                         WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_CLIPCHILDREN | CBS_DROPDOWN |
                                             CBS_AUTOHSCROLL,
                                         0, 0, 200, 300, rebar,
-                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPaneAddressId)), gApp.instance,
+                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPaneAddressId)), ProgramInstance(),
                                         nullptr);
       if (address) {
-        SendMessageA(address, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(gApp.smallSystemImages));
+        SendMessageA(address, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ShellImages().smallIcons));
         SendMessageA(address, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
       }
     }
@@ -160,7 +160,7 @@ void CFrame::PutAddressTop(const char* text) {
   item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_LPARAM;
   item.iItem = 0;
   item.pszText = const_cast<char*>(text);
-  item.iImage = item.iSelectedImage = gApp.folderIcon;
+  item.iImage = item.iSelectedImage = ShellImages().folderIcon;
   SendMessageA(address, CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
   SendMessageA(address, CB_SETCURSEL, 0, 0);
   // The kept copy follows the box, so a rebuilt bar shows the same items.

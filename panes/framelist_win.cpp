@@ -292,7 +292,7 @@ void CFrame::OnGetDispInfo(NMLVDISPINFOA* info) {
         ghost = ghost || (shell.dwAttributes & SFGAO_HIDDEN);
       }
     }
-    if (icon < 0) icon = IsDirectoryEntry(e) ? gApp.folderIcon : gApp.fileIcon;
+    if (icon < 0) icon = IsDirectoryEntry(e) ? ShellImages().folderIcon : ShellImages().fileIcon;
     e.viewSlot[1] = icon;
     e.viewSlot[0] = static_cast<int32_t>(INDEXTOOVERLAYMASK(overlay) | (ghost ? LVIS_CUT : 0));
   }
@@ -330,9 +330,9 @@ LRESULT CFrame::OnNotify(NMHDR* header) {
         return 0;
       }
       case LVN_ITEMCHANGED:
-        if ((reinterpret_cast<NMLISTVIEW*>(header)->uChanged & LVIF_STATE) && gApp.activePane == window) {
-          gApp.selectedItems = SelectedCount();
-          ShowSelectedCount(gApp.selectedItems);
+        if ((reinterpret_cast<NMLISTVIEW*>(header)->uChanged & LVIF_STATE) && ActivePaneWindow() == window) {
+          SelectedItemCount() = SelectedCount();
+          ShowSelectedCount(SelectedItemCount());
           UpdateToolbar();
           NotifyPaneStateChanged();
         }
@@ -458,7 +458,7 @@ void CFrame::ShowColumnDialog() {
         state.widths[id] = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0));
       }
   }
-  if (DialogBoxParamA(gApp.resources, MAKEINTRESOURCEA(IDD_PANE_COLUMNS), gApp.mainWindow, ColumnDialogProc,
+  if (DialogBoxParamA(ResourceLibrary(), MAKEINTRESOURCEA(IDD_PANE_COLUMNS), MainWindow(), ColumnDialogProc,
                       reinterpret_cast<LPARAM>(&state)) != IDOK)
     return;
   for (int id = 1; id < state.rows; ++id) {

@@ -34,7 +34,7 @@ void FillFromFind(FileEntry& e, const WIN32_FIND_DATAA& data) {
 }
 
 // The mask the filter box put in force (applied on Enter, not while typing).
-std::string FilterMask() { return gApp.paneFilter; }
+std::string FilterMask() { return Options().paneFilter; }
 }  // namespace
 
 CLocalFrame::CLocalFrame() : CFrame(false) {}
@@ -54,8 +54,8 @@ void CLocalFrame::Refresh(uint32_t, EngineJob*) {
   if (find != INVALID_HANDLE_VALUE) {
     do {
       const DWORD a = data.dwFileAttributes;
-      if (gApp.hideHiddenLocal && (a & FILE_ATTRIBUTE_HIDDEN)) continue;
-      if (gApp.hideSystemLocal && (a & FILE_ATTRIBUTE_HIDDEN) && (a & FILE_ATTRIBUTE_SYSTEM)) continue;
+      if (Options().hideHiddenLocal && (a & FILE_ATTRIBUTE_HIDDEN)) continue;
+      if (Options().hideSystemLocal && (a & FILE_ATTRIBUTE_HIDDEN) && (a & FILE_ATTRIBUTE_SYSTEM)) continue;
       if (std::strcmp(data.cFileName, ".") == 0 || std::strcmp(data.cFileName, "..") == 0) continue;
       if (!(a & FILE_ATTRIBUTE_DIRECTORY) && !mask.empty() && !PathMatchSpecA(data.cFileName, mask.c_str())) continue;
       FileEntry e;
@@ -94,7 +94,7 @@ bool CLocalFrame::ChangeTo(const char* path, bool mapToServer) {
     if (key) RegCloseKey(key);
   }
   CServerFrame* server = ServerFrame();
-  if (mapToServer && gApp.syncBrowsing && server && IsConnected()) {
+  if (mapToServer && Options().syncBrowsing && server && IsConnected()) {
     std::string mapped;
     if (MapSyncChange(old, current, '\\', server->CurrentDirectory(), '/', mapped))
       server->ChangeDirectoryFromSync(mapped.c_str());
@@ -148,7 +148,7 @@ void CLocalFrame::OpenSelection() {
     }
     SHELLEXECUTEINFOA info = {};
     info.cbSize = sizeof info;
-    info.hwnd = gApp.mainWindow;
+    info.hwnd = MainWindow();
     info.lpFile = path.c_str();
     info.nShow = SW_SHOWNORMAL;
     ShellExecuteExA(&info);
@@ -162,13 +162,13 @@ unsigned __stdcall LocalDeleteJob(void* argument) {
     for (const std::string& path : *job->names) list.append(path).push_back('\0');
   list.push_back('\0');
   SHFILEOPSTRUCTA op = {};
-  op.hwnd = gApp.mainWindow;
+  op.hwnd = MainWindow();
   op.wFunc = FO_DELETE;
   op.pFrom = list.c_str();
   op.fFlags = static_cast<FILEOP_FLAGS>(job->flags);
   const int result = SHFileOperationA(&op);
   job->quiet = result;  // the shell reports its own failures
-  PostMessageA(gApp.mainWindow, WM_JOB_DONE, reinterpret_cast<WPARAM>(job), kDoneRefreshLocal);
+  PostMessageA(MainWindow(), WM_JOB_DONE, reinterpret_cast<WPARAM>(job), kDoneRefreshLocal);
   return 0;
 }
 
@@ -295,7 +295,7 @@ void CLocalFrame::DropFiles(UINT, const char* paths, int effect) {
   list.push_back('\0');
   target.push_back('\0');
   SHFILEOPSTRUCTA op = {};
-  op.hwnd = gApp.mainWindow;
+  op.hwnd = MainWindow();
   op.wFunc = effect == 2 ? FO_MOVE : FO_COPY;
   op.pFrom = list.c_str();
   op.pTo = target.c_str();

@@ -57,7 +57,7 @@ HWND CreatePaneWindow(HWND parent, bool server, int x, int width, int height) {
   return CreateWindowExA(WS_EX_CONTROLPARENT, server ? kServerPaneClass : kLocalPaneClass, "",
                          WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, x, 0, width, height, parent,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(server ? IDC_SERVER_PANE : IDC_LOCAL_PANE)),
-                         gApp.instance, nullptr);
+                         ProgramInstance(), nullptr);
 }
 
 namespace {
@@ -79,7 +79,7 @@ void RebuildPaneBars(bool keepLayout) {
 }
 
 CFrame* ActiveFrame() {
-  if (gServerFrame && gApp.activePane == gServerFrame->window) return gServerFrame;
+  if (gServerFrame && ActivePaneWindow() == gServerFrame->window) return gServerFrame;
   return gLocalFrame;
 }
 

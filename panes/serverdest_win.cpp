@@ -68,7 +68,7 @@ void CServerFrame::CopyOrMoveTo(bool copy) {
   state.folders.push_back(current);
   for (const AddressEntry& entry : addressEntries)
     if (entry.text != current) state.folders.push_back(entry.text);
-  if (DialogBoxParamA(gApp.resources, MAKEINTRESOURCEA(copy ? IDD_COPY_TO : IDD_MOVE_TO), gApp.mainWindow,
+  if (DialogBoxParamA(ResourceLibrary(), MAKEINTRESOURCEA(copy ? IDD_COPY_TO : IDD_MOVE_TO), MainWindow(),
                       DestinationProc, reinterpret_cast<LPARAM>(&state)) != IDOK ||
       state.chosen.empty())
     return;

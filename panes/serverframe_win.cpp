@@ -80,7 +80,7 @@ void CServerFrame::Refresh(uint32_t flags, EngineJob* job) {
     filter.push_back('\0');
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = gApp.mainWindow;
+    ofn.hwndOwner = MainWindow();
     ofn.lpstrFilter = filter.c_str();
     ofn.lpstrFile = savePath;
     ofn.nMaxFile = sizeof savePath;
@@ -92,7 +92,7 @@ void CServerFrame::Refresh(uint32_t flags, EngineJob* job) {
   if (job && job->resultPath[0] && std::strcmp(job->resultPath, current) != 0) {
     std::string old = current;
     ShowDirectory(job->resultPath);
-    if (gApp.syncBrowsing && !syncSuppress && !old.empty() && LocalFrame()) {
+    if (Options().syncBrowsing && !syncSuppress && !old.empty() && LocalFrame()) {
       std::string mapped;
       if (MapSyncChange(old, current, '/', LocalFrame()->CurrentDirectory(), '\\', mapped))
         LocalFrame()->ChangeDirectoryFromSync(mapped.c_str());
@@ -123,7 +123,7 @@ void CServerFrame::ShowListing(EngineJob* job) {
   fresh.reserve(job->items->size());
   for (FileEntry& e : *job->items) {
     // Dot entries are hidden whichever way the engine listed.
-    if (gApp.hideHiddenServer && e.name[0] == '.') continue;
+    if (Options().hideHiddenServer && e.name[0] == '.') continue;
     e.viewSlot[0] = e.viewSlot[1] = kNoViewSlot;
     e.cutMark = 0;
     fresh.push_back(e);
@@ -281,7 +281,7 @@ LRESULT CServerFrame::OnEndLabelEdit(NMLVDISPINFOA* info) {
     if (!IsConnected()) return TRUE;
     SetProgressTotal(1);
     auto* job = new EngineJob();
-    job->names = new std::vector<std::string>{newPath};
+    job->names = std::make_unique<std::vector<std::string>>(std::vector<std::string>{newPath});
     StartServerJob((e.attributes & kAttrDirectory) ? MakeDirectoriesJob : CreateFilesJob, job);
     return TRUE;
   }
@@ -365,7 +365,7 @@ void CServerFrame::ShowPastedListing(HANDLE data) {
   std::vector<FileEntry> parsed;
   ListParseOptions options;
   options.now = ListClockAt(static_cast<int64_t>(time(nullptr)));
-  options.hideDotFiles = gApp.hideHiddenServer;
+  options.hideDotFiles = Options().hideHiddenServer;
   options.timeZone = gCurrent.record.timeZone;
   options.toUtc = ServerTimeToUtc;
   ParseListing(listing, options, parsed);

@@ -18,18 +18,18 @@ CurrentProfile gCurrent;
 bool IsQuickConnectCurrent() { return std::strcmp(gCurrent.name, kQuickConnectProfile) == 0; }
 
 void UpdateMainTitle() {
-  if (!gApp.mainWindow) return;
+  if (!MainWindow()) return;
   char title[400];
   if (gCurrent.name[0])
     snprintf(title, sizeof title, "%s - %s", gCurrent.name, kAppTitle);
   else
     snprintf(title, sizeof title, "%s", kAppTitle);
-  SetWindowTextA(gApp.mainWindow, title);
+  SetWindowTextA(MainWindow(), title);
 }
 
 static void RefreshPane(HWND pane) {
-  if (pane && pane == gApp.localPane) RefreshLocalPane();
-  else if (pane && pane == gApp.serverPane) RefreshServerPane();
+  if (pane && pane == LocalPaneWindow()) RefreshLocalPane();
+  else if (pane && pane == ServerPaneWindow()) RefreshServerPane();
 }
 
 bool SetCurrentProfile(const char* name, uint32_t continuation) {
@@ -54,8 +54,8 @@ bool SetCurrentProfile(const char* name, uint32_t continuation) {
   RegWriteString(common, "CurrConfig", gCurrent.name);
   if (common) RegCloseKey(common);
   ApplyCurrentProfile(true);
-  RefreshPane(gApp.localPane);
-  RefreshPane(gApp.serverPane);
+  RefreshPane(LocalPaneWindow());
+  RefreshPane(ServerPaneWindow());
   return true;
 }
 
@@ -71,11 +71,11 @@ bool ApplyCurrentProfile(bool restoreFolders) {
     } else {
       CopyText(folder, gCurrent.record.localFolder);
     }
-    if (folder[0] && SetCurrentDirectoryA(folder)) RefreshPane(gApp.localPane);
-    gApp.transferMode = gCurrent.record.transferMode;
+    if (folder[0] && SetCurrentDirectoryA(folder)) RefreshPane(LocalPaneWindow());
+    Options().transferMode = gCurrent.record.transferMode;
   }
-  if (oldZone != gCurrent.record.timeZone) RefreshPane(gApp.serverPane);
-  gApp.syncBrowsing = gCurrent.record.syncBrowsing != 0;
+  if (oldZone != gCurrent.record.timeZone) RefreshPane(ServerPaneWindow());
+  Options().syncBrowsing = gCurrent.record.syncBrowsing != 0;
   return loaded;
 }
 

@@ -66,8 +66,8 @@ INT_PTR CALLBACK LoginProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 INT_PTR ShowLoginDialog(HWND owner, DWORD errorCode) {
-  if (!gApp.resources) return IDCANCEL;
-  INT_PTR result = DialogBoxParamA(gApp.resources, MAKEINTRESOURCEA(IDD_LOGIN), owner ? owner : gApp.mainWindow,
+  if (!ResourceLibrary()) return IDCANCEL;
+  INT_PTR result = DialogBoxParamA(ResourceLibrary(), MAKEINTRESOURCEA(IDD_LOGIN), owner ? owner : MainWindow(),
                                    LoginProc, static_cast<LPARAM>(errorCode));
   return result == IDOK ? IDOK : IDCANCEL;
 }

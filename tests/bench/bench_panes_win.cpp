@@ -63,16 +63,16 @@ int main() {
   char path[MAX_PATH];
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::strcpy(std::strrchr(path, '\\') + 1, "vortores.dll");
-  gApp.resources = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
   SHFILEINFOA info = {};
-  gApp.smallSystemImages = reinterpret_cast<HIMAGELIST>(
+  ShellImages().smallIcons = reinterpret_cast<HIMAGELIST>(
       SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES));
-  gApp.largeSystemImages = reinterpret_cast<HIMAGELIST>(
+  ShellImages().largeIcons = reinterpret_cast<HIMAGELIST>(
       SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES));
   if (!RegisterPaneClasses(GetModuleHandleA(nullptr))) return 1;
   HWND parent = CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1000, 800, nullptr,
                                 nullptr, nullptr, nullptr);
-  gApp.mainWindow = parent;
+  SetMainWindow(parent);
   HWND pane = CreatePaneWindow(parent, true, 0, 980, 760);
   if (!pane || !ServerFrame()) return 1;
   Pump();
@@ -83,10 +83,10 @@ int main() {
     std::vector<FileEntry> listing = Listing();
     const size_t before = PrivateBytes();
     EngineJob job;
-    job.items = new std::vector<FileEntry>(std::move(listing));
+    job.items = std::make_unique<std::vector<FileEntry>>(std::move(listing));
     ServerFrame()->OnJobDone(&job, kDoneTakeListing);
     RedrawWindow(pane, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    delete job.items;
+    job.items.reset();
     job.items = nullptr;
     const size_t after = PrivateBytes();
     printf("server pane holding %d entries: %.0f bytes of private memory per entry (FileEntry is %u)\n", kEntries,
@@ -100,17 +100,17 @@ int main() {
     std::vector<double> times;
     for (int round = 0; round < kRounds; ++round) {
       EngineJob empty;
-      empty.items = new std::vector<FileEntry>();
+      empty.items = std::make_unique<std::vector<FileEntry>>();
       ServerFrame()->OnJobDone(&empty, kDoneTakeListing);
-      delete empty.items;
+      empty.items.reset();
       Pump();
       EngineJob job;
-      job.items = new std::vector<FileEntry>(Listing());
+      job.items = std::make_unique<std::vector<FileEntry>>(Listing());
       const double start = Now();
       ServerFrame()->OnJobDone(&job, kDoneTakeListing);
       RedrawWindow(pane, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
       times.push_back(Now() - start);
-      delete job.items;
+      job.items.reset();
     }
     const double sortStart = Now();
     SendMessageA(pane, WM_COMMAND, 9232, 0);

@@ -118,9 +118,9 @@ int main(int argc, char** argv) {
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.lpszClassName = "VortoBenchMain";
   RegisterClassA(&wc);
-  gApp.mainWindow = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-  gApp.internet = InternetOpenA("Vorto", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-  GetTempPathA(sizeof gApp.tempDir, gApp.tempDir);
+  SetMainWindow(CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+  SetInternetSession(InternetOpenA("Vorto", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  GetTempPathA(sizeof TempFolder(), TempFolder());
   SetDefaultProfile(gCurrent.record);
   SetDefaultLists(gCurrent.lists);
   std::strcpy(gCurrent.record.host, "127.0.0.1");
@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
   CopyText(gCurrent.record.user, argv[2]);
   CopyText(gCurrent.sessionPassword, argv[3]);
   gCurrent.record.passive = 1;
-  gApp.transferMode = 2;
+  Options().transferMode = 2;
   SetCopyFailureBoxes(false);
   CreateDirectoryA(local.c_str(), nullptr);
 
@@ -190,7 +190,7 @@ int main(int argc, char** argv) {
   std::printf("peak working set %.1f MiB, peak private bytes %.1f MiB\n",
               static_cast<double>(pmc.PeakWorkingSetSize) / (1 << 20),
               static_cast<double>(pmc.PeakPagefileUsage) / (1 << 20));
-  DestroyWindow(gApp.mainWindow);
-  InternetCloseHandle(gApp.internet);
+  DestroyWindow(MainWindow());
+  InternetCloseHandle(InternetSession());
   return 0;
 }

@@ -19,9 +19,9 @@ int main(int argc, char** argv) {
   char path[MAX_PATH];
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::strcpy(std::strrchr(path, '\\') + 1, "vortores.dll");
-  gApp.resources = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  if (!gApp.resources) return 1;
-  gApp.autoShowProgress = true;
+  SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  if (!ResourceLibrary()) return 1;
+  Options().autoShowProgress = true;
   HWND dialog = CreateProgressWindow(nullptr);
   if (!dialog) return 1;
   SetWindowPos(dialog, nullptr, 40, 40, 640, 420, SWP_NOZORDER);

@@ -71,7 +71,7 @@ bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 int CountTempFiles() {
   WIN32_FIND_DATAA fd;
   int n = 0;
-  HANDLE h = FindFirstFileA((std::string(gApp.tempDir) + "tmp*.tmp").c_str(), &fd);
+  HANDLE h = FindFirstFileA((std::string(TempFolder()) + "tmp*.tmp").c_str(), &fd);
   if (h != INVALID_HANDLE_VALUE) {
     do ++n;
     while (FindNextFileA(h, &fd));
@@ -101,9 +101,9 @@ class EngineFtp : public RegistryTest {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "VortoTestMain";
     RegisterClassA(&wc);
-    gApp.mainWindow = CreateWindowA("VortoTestMain", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    gApp.internet = InternetOpenA("Vorto", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    GetTempPathA(sizeof gApp.tempDir, gApp.tempDir);
+    SetMainWindow(CreateWindowA("VortoTestMain", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+    SetInternetSession(InternetOpenA("Vorto", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    GetTempPathA(sizeof TempFolder(), TempFolder());
     SetDefaultProfile(gCurrent.record);
     SetDefaultLists(gCurrent.lists);
     std::strcpy(gCurrent.name, "peer");
@@ -118,10 +118,10 @@ class EngineFtp : public RegistryTest {
   }
   void TearDown() override {
     Disconnect();
-    DestroyWindow(gApp.mainWindow);
-    gApp.mainWindow = nullptr;
-    InternetCloseHandle(gApp.internet);
-    gApp.internet = nullptr;
+    DestroyWindow(MainWindow());
+    SetMainWindow(nullptr);
+    InternetCloseHandle(InternetSession());
+    SetInternetSession(nullptr);
     RegistryTest::TearDown();
   }
 
@@ -152,7 +152,7 @@ class EngineFtp : public RegistryTest {
   }
   uint32_t RunNames(JobFunction function, std::vector<std::string> names, uint32_t flags = 0) {
     auto* job = new EngineJob();
-    job->names = new std::vector<std::string>(std::move(names));
+    job->names = std::make_unique<std::vector<std::string>>(std::move(names));
     job->flags = flags;
     uint32_t done = Run(function, job);
     FreeJob(job);
@@ -244,7 +244,7 @@ TEST_F(EngineFtp, RemoteOperationsChangeTheServerFolder) {
   WriteFile(Local("tree\\a.txt"), "a");
   WriteFile(Local("tree\\inner\\b.txt"), "b");
   auto* del = new EngineJob();
-  del->items = new std::vector<FileEntry>(1);
+  del->items = std::make_unique<std::vector<FileEntry>>(1);
   CopyText((*del->items)[0].name, Remote("tree").substr(1));
   (*del->items)[0].attributes = kAttrDirectory;
   EXPECT_EQ(Run(DeleteJob, del), kDoneRefreshServer);
@@ -359,11 +359,11 @@ TEST_F(EngineFtp, CancelStopsDispatchingAtOnce) {
   ASSERT_EQ(Connect(), kDoneConnected);
   auto* job = new EngineJob();
   job->direction = 0;
-  job->transferList = new std::vector<TransferItem>();
+  job->transferList = std::make_unique<std::vector<TransferItem>>();
   for (int i = 0; i < 20; ++i) {
     TransferItem item = {};
     CopyText(item.source, Remote("src.txt"));
-    CopyText(item.destination, std::string(gApp.tempDir) + "vorto-cancel-" + std::to_string(i) + ".txt");
+    CopyText(item.destination, std::string(TempFolder()) + "vorto-cancel-" + std::to_string(i) + ".txt");
     item.kind = 4;
     job->transferList->push_back(item);
   }
@@ -372,7 +372,7 @@ TEST_F(EngineFtp, CancelStopsDispatchingAtOnce) {
   ClearCancelRequest();
   FreeJob(job);
   for (int i = 0; i < 20; ++i)
-    EXPECT_FALSE(Exists(std::string(gApp.tempDir) + "vorto-cancel-" + std::to_string(i) + ".txt")) << i;
+    EXPECT_FALSE(Exists(std::string(TempFolder()) + "vorto-cancel-" + std::to_string(i) + ".txt")) << i;
 }
 
 TEST_F(EngineFtp, PathsThatDoNotFitFailInsteadOfBeingCut) {
@@ -408,7 +408,7 @@ TEST_F(EngineFtp, VsftpdWithItsLocalUserAndAnonymously) {
   RunNames(MakeDirectoriesJob, {dir + "/a/b"});
   RunNames(MakeDirectoriesJob, {dir + "/a/b/c"});
   auto* del = new EngineJob();
-  del->items = new std::vector<FileEntry>(1);
+  del->items = std::make_unique<std::vector<FileEntry>>(1);
   CopyText((*del->items)[0].name, (dir + "/a").c_str());
   (*del->items)[0].attributes = kAttrDirectory;
   Run(DeleteJob, del);
@@ -428,7 +428,7 @@ TEST_F(EngineFtp, FailuresAreReportedInTheExactFormat) {
   char path[MAX_PATH];
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::strcpy(std::strrchr(path, '\\') + 1, "vortores.dll");
-  gApp.resources = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
   ASSERT_NE(CreateProgressWindow(nullptr), nullptr);
   HWND errors = GetDlgItem(gProgressWindows.errorPage, IDC_ERROR_LIST);
   auto lastLine = [&] {
@@ -440,7 +440,7 @@ TEST_F(EngineFtp, FailuresAreReportedInTheExactFormat) {
 
   ASSERT_EQ(Connect(), kDoneConnected);
   auto* del = new EngineJob();
-  del->items = new std::vector<FileEntry>(1);
+  del->items = std::make_unique<std::vector<FileEntry>>(1);
   CopyText((*del->items)[0].name, (area_ + "/missing.txt").c_str());
   (*del->items)[0].attributes = kAttrNormal;
   Run(DeleteJob, del);
@@ -457,6 +457,6 @@ TEST_F(EngineFtp, FailuresAreReportedInTheExactFormat) {
   EXPECT_NE(lastLine().find("[FtpOpenFile]"), std::string::npos) << lastLine();
 
   DestroyProgressWindow();
-  FreeLibrary(gApp.resources);
-  gApp.resources = nullptr;
+  FreeLibrary(ResourceLibrary());
+  SetResourceLibrary(nullptr);
 }

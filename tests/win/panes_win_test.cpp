@@ -46,27 +46,27 @@ class ServerPane : public RegistryTest {
     char path[MAX_PATH];
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::strcpy(std::strrchr(path, '\\') + 1, "vortores.dll");
-    gApp.resources = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(gApp.resources, nullptr);
+    SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_NE(ResourceLibrary(), nullptr);
     SHFILEINFOA info = {};
-    gApp.smallSystemImages = reinterpret_cast<HIMAGELIST>(
+    ShellImages().smallIcons = reinterpret_cast<HIMAGELIST>(
         SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES));
-    gApp.largeSystemImages = reinterpret_cast<HIMAGELIST>(
+    ShellImages().largeIcons = reinterpret_cast<HIMAGELIST>(
         SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES));
     static bool registered = RegisterPaneClasses(GetModuleHandleA(nullptr));
     ASSERT_TRUE(registered);
     parent_ = CreateWindowExA(0, "STATIC", "panes", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr, nullptr,
                               nullptr);
-    gApp.mainWindow = parent_;
+    SetMainWindow(parent_);
   }
 
   void TearDown() override {
     if (pane_) DestroyWindow(pane_);
     if (parent_) DestroyWindow(parent_);
     Pump();
-    gApp.mainWindow = nullptr;
-    FreeLibrary(gApp.resources);
-    gApp.resources = nullptr;
+    SetMainWindow(nullptr);
+    FreeLibrary(ResourceLibrary());
+    SetResourceLibrary(nullptr);
     RegistryTest::TearDown();
   }
 
@@ -80,10 +80,10 @@ class ServerPane : public RegistryTest {
   // Hands the pane a listing as the engine's completion does.
   void Deliver(std::vector<FileEntry> entries) {
     EngineJob job;
-    job.items = new std::vector<FileEntry>(std::move(entries));
+    job.items = std::make_unique<std::vector<FileEntry>>(std::move(entries));
     std::strcpy(job.directory, ServerFrame()->CurrentDirectory());
     ServerFrame()->OnJobDone(&job, kDoneTakeListing);
-    delete job.items;
+    job.items.reset();
   }
 
   std::vector<std::string> Items(int column = 0) {
@@ -203,9 +203,9 @@ TEST_F(ServerPane, BrokenStoredLayoutFallsBackToTheDefaults) {
 
 TEST_F(ServerPane, HiddenEntriesStayOutWhenTheOptionIsOn) {
   Create();
-  gApp.hideHiddenServer = true;
+  Options().hideHiddenServer = true;
   Deliver({Entry(".profile", kAttrNormal), Entry("visible", kAttrNormal), Entry(".cache", kAttrDirectory)});
-  gApp.hideHiddenServer = false;
+  Options().hideHiddenServer = false;
   EXPECT_EQ(Items(), (std::vector<std::string>{"visible"}));
   Deliver({Entry(".profile", kAttrNormal), Entry("visible", kAttrNormal)});
   EXPECT_EQ(Items(), (std::vector<std::string>{".profile", "visible"}));

@@ -41,16 +41,16 @@ class ProgressWindow : public RegistryTest {
     char path[MAX_PATH];
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::strcpy(std::strrchr(path, '\\') + 1, "vortores.dll");
-    gApp.resources = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(gApp.resources, nullptr);
-    gApp.autoShowProgress = true;
+    SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_NE(ResourceLibrary(), nullptr);
+    Options().autoShowProgress = true;
     Create();
   }
   void TearDown() override {
     DestroyProgressWindow();
     Pump();
-    FreeLibrary(gApp.resources);
-    gApp.resources = nullptr;
+    FreeLibrary(ResourceLibrary());
+    SetResourceLibrary(nullptr);
     RegistryTest::TearDown();
   }
   void Create() {

@@ -168,12 +168,12 @@ class Keymap : public RegistryTest {
     char path[MAX_PATH];
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::strcpy(std::strrchr(path, '\\') + 1, "vortores.dll");
-    gApp.resources = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(gApp.resources, nullptr);
+    SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_NE(ResourceLibrary(), nullptr);
   }
   void TearDown() override {
-    FreeLibrary(gApp.resources);
-    gApp.resources = nullptr;
+    FreeLibrary(ResourceLibrary());
+    SetResourceLibrary(nullptr);
     RegistryTest::TearDown();
   }
 };

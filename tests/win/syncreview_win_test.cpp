@@ -56,13 +56,13 @@ TEST_F(RegistryTest, SynchronizeReviewSortsAndRunsWhatIsLeft) {
   char path[MAX_PATH];
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::strcpy(std::strrchr(path, '\\') + 1, "vortores.dll");
-  gApp.resources = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(gApp.resources, nullptr);
+  SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ASSERT_NE(ResourceLibrary(), nullptr);
 
   EngineJob job;
-  job.transferList = new std::vector<TransferItem>{Step(4, "/w/new.txt"), Step(1, "/w/gone.txt"),
+  job.transferList = std::make_unique<std::vector<TransferItem>>(std::vector<TransferItem>{Step(4, "/w/new.txt"), Step(1, "/w/gone.txt"),
                                                    Step(5, "/w/changed.txt"), Step(3, "/w/dir"),
-                                                   Step(1, "/w/gone2.txt")};
+                                                   Step(1, "/w/gone2.txt")});
   Driver driver;
   HANDLE t = CreateThread(nullptr, 0, Driver::Run, &driver, 0, nullptr);
   EXPECT_TRUE(ReviewSynchronizeList(nullptr, &job));
@@ -73,13 +73,13 @@ TEST_F(RegistryTest, SynchronizeReviewSortsAndRunsWhatIsLeft) {
   std::vector<std::string> left;
   for (const TransferItem& i : *job.transferList) left.push_back(std::to_string(i.kind) + i.destination);
   EXPECT_EQ(left, (std::vector<std::string>{"1/w/gone2.txt", "3/w/dir", "4/w/new.txt", "5/w/changed.txt"}));
-  delete job.transferList;
+  job.transferList.reset();
 
   HKEY key = OpenCommonKey(kKeyStartupRead);
   std::vector<BYTE> stored;
   EXPECT_TRUE(key && RegReadBlob(key, "SyncWI", stored));
   if (key) RegCloseKey(key);
   EXPECT_EQ(stored.size(), 16u);
-  FreeLibrary(gApp.resources);
-  gApp.resources = nullptr;
+  FreeLibrary(ResourceLibrary());
+  SetResourceLibrary(nullptr);
 }

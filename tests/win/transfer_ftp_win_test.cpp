@@ -112,10 +112,10 @@ class TransferFtp : public RegistryTest {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "VortoTransferTestMain";
     RegisterClassA(&wc);
-    gApp.mainWindow = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    gApp.internet = InternetOpenA("Vorto", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    GetTempPathA(sizeof gApp.tempDir, gApp.tempDir);
-    gApp.transferMode = kModeAuto;
+    SetMainWindow(CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+    SetInternetSession(InternetOpenA("Vorto", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    GetTempPathA(sizeof TempFolder(), TempFolder());
+    Options().transferMode = kModeAuto;
     SetDefaultProfile(gCurrent.record);
     SetDefaultLists(gCurrent.lists);
     std::strcpy(gCurrent.name, "peer");
@@ -130,7 +130,7 @@ class TransferFtp : public RegistryTest {
     gQuestions = 0;
     gOnlyIfNewer = false;
     area_ = "x" + std::to_string(GetTickCount());
-    local_ = std::string(gApp.tempDir) + "vorto-" + area_;
+    local_ = std::string(TempFolder()) + "vorto-" + area_;
     CreateDirectoryA(local_.c_str(), nullptr);
   }
   void TearDown() override {
@@ -140,10 +140,10 @@ class TransferFtp : public RegistryTest {
     RemoveTree(local_);
     RemoveTree(root_ + "\\" + area_);
     ClearInternetCache();
-    DestroyWindow(gApp.mainWindow);
-    gApp.mainWindow = nullptr;
-    InternetCloseHandle(gApp.internet);
-    gApp.internet = nullptr;
+    DestroyWindow(MainWindow());
+    SetMainWindow(nullptr);
+    InternetCloseHandle(InternetSession());
+    SetInternetSession(nullptr);
     RegistryTest::TearDown();
   }
 
@@ -302,7 +302,7 @@ TEST_F(TransferFtp, TextModeConvertsLineEndsAndBinaryDoesNot) {
   EXPECT_EQ(Slurp(OnServer("up.txt")), "a\nb\n");
   EXPECT_EQ(Slurp(OnServer("up.bin")), "a\r\nb\r\n");
   // The binary mode command sends even a listed type unchanged.
-  gApp.transferMode = kModeBinary;
+  Options().transferMode = kModeBinary;
   DeleteFileA(Local("README.TXT").c_str());
   Transfer(Local(), 0, {Selected(Remote("README.TXT"), false)});
   EXPECT_EQ(Slurp(Local("README.TXT")), "one\ntwo\n");
