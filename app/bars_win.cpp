@@ -93,7 +93,12 @@ bool InsertBand(HWND rebar, const BandLayout& layout) {
                 (layout.id != IDC_QUICK_BAND ? RBBS_USECHEVRON : 0);
   band.lpText = title.data();
   band.hwndChild = child;
-  band.cxMinChild = layout.id == IDC_QUICK_BAND ? 150 : 24;
+  // The quick-connect band never hides its address box, check boxes and
+  // buttons.
+  // The filter box keeps room to type a mask.
+  band.cxMinChild = layout.id == IDC_QUICK_BAND    ? std::max(150, QuickBarContentWidth())
+                    : layout.id == IDC_FILTER_BAND ? 80
+                                                   : 24;
   band.cyMinChild = rc.bottom - rc.top;
   band.cx = layout.width;
   band.wID = layout.id;
@@ -340,3 +345,63 @@ void ResetBars() {
 }
 
 void RefreshCommandStates() { UpdateToolbarButtons(gApp.rebar); }
+
+void ShowChevronMenu(const NMREBARCHEVRON* chevron) {
+  HWND rebar = chevron->hdr.hwndFrom;
+  REBARBANDINFOA band = {};
+  band.cbSize = sizeof band;
+  band.fMask = RBBIM_CHILD;
+  if (!SendMessageA(rebar, RB_GETBANDINFOA, chevron->uBand, reinterpret_cast<LPARAM>(&band)) || !band.hwndChild)
+    return;
+  HWND toolbar = band.hwndChild;
+  char cls[32];
+  if (!GetClassNameA(toolbar, cls, sizeof cls) || lstrcmpiA(cls, TOOLBARCLASSNAMEA) != 0) return;
+  // A button is hidden when it does not end inside the part of the toolbar
+  // that the band shows.
+  RECT shown;
+  GetClientRect(toolbar, &shown);
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return;
+  const int count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    TBBUTTON button = {};
+    RECT rc;
+    if (!SendMessageA(toolbar, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button)) ||
+        (button.fsStyle & BTNS_SEP) || (button.fsState & TBSTATE_HIDDEN) ||
+        !SendMessageA(toolbar, TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&rc)) ||
+        rc.right <= shown.right)
+      continue;
+    char text[80];
+    ToolbarTipText(static_cast<UINT>(button.idCommand), text, sizeof text);
+    UINT flags = MF_STRING | ((button.fsState & TBSTATE_ENABLED) ? 0 : MF_GRAYED) |
+                 ((button.fsState & TBSTATE_CHECKED) ? MF_CHECKED : 0);
+    AppendMenuA(menu, flags, static_cast<UINT_PTR>(button.idCommand), text[0] ? text : "?");
+  }
+  POINT at = {chevron->rc.left, chevron->rc.bottom};
+  MapWindowPoints(rebar, nullptr, &at, 1);
+  int chosen = GetMenuItemCount(menu) > 0
+                   ? TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y,
+                                    0, MainWindow(), nullptr)
+                   : 0;
+  DestroyMenu(menu);
+  if (chosen) SendMessageA(MainWindow(), WM_COMMAND, MAKEWPARAM(chosen, 0), reinterpret_cast<LPARAM>(toolbar));
+}
+
+void FitQuickBand() {
+  HWND rebar = gApp.rebar;
+  int index = rebar ? BandIndex(rebar, IDC_QUICK_BAND) : -1;
+  int content = QuickBarContentWidth();
+  if (index < 0 || content <= 0) return;
+  RECT borders = {};
+  SendMessageA(rebar, RB_GETBANDBORDERS, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&borders));
+  REBARBANDINFOA band = {};
+  band.cbSize = sizeof band;
+  band.fMask = RBBIM_CHILDSIZE | RBBIM_SIZE;
+  SendMessageA(rebar, RB_GETBANDINFOA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&band));
+  band.cxMinChild = static_cast<UINT>(std::max(150, content));
+  const UINT needed = band.cxMinChild + static_cast<UINT>(borders.left + borders.right);
+  if (band.cx < needed) band.cx = needed;
+  SendMessageA(rebar, RB_SETBANDINFOA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&band));
+  SaveBarLayout();
+  LayoutMainWindow();
+}

@@ -4,6 +4,7 @@
 #define VORTO_APP_BARS_WIN_H
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 #include <vector>
@@ -35,6 +36,11 @@ void ResetBars();
 void ReloadToolbarImages();
 // Brings the toolbar buttons in line with the commands' state.
 void RefreshCommandStates();
+// A band's chevron was pressed: a popup of the buttons the band hides; the
+// chosen one runs as if its button had been clicked.
+void ShowChevronMenu(const NMREBARCHEVRON* chevron);
+// Makes the quick-connect band wide enough for the controls it shows.
+void FitQuickBand();
 // Puts an address into the quick-connect bar and connects with it.
 void ShowQuickConnect(const char* address);
 

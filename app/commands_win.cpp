@@ -34,7 +34,9 @@ void FocusOtherPane() {
 void SelectProfileByIndex(size_t index, bool connect) {
   std::vector<std::string> names = EnumerateProfiles();
   if (index >= names.size()) return;
-  if (SetCurrentProfile(names[index].c_str()) && connect) ConnectCurrentProfile(MainWindow());
+  // While connected the switch (and the connect) follow the disconnect.
+  if (SetCurrentProfile(names[index].c_str(), connect ? kSwitchThenConnect : 0) && connect)
+    ConnectCurrentProfile(MainWindow());
 }
 
 void ShowAbout(HWND window) {

@@ -12,6 +12,7 @@
 #include "app/bars_win.h"
 #include "app/commandbars_win.h"
 #include "app/filterbox_win.h"
+#include "app/quickconnect_win.h"
 #include "base/toolbarimages_win.h"
 #include "base/libreg_win.h"
 #include "base/msgbox_win.h"
@@ -61,7 +62,11 @@ bool OnCreate(HWND window) {
   GetClientRect(window, &rc);
   gApp.splitter = rc.right / 2;
   PaneHost host;
-  host.selectionChanged = LayoutStatusBar;
+  // The status bar's count and the command toolbars follow the active pane.
+  host.stateChanged = [] {
+    LayoutStatusBar();
+    RefreshCommandStates();
+  };
   host.barFlags = BarFlags;
   host.preparePopupMenu = [](HMENU menu) { OnInitMenuPopup(menu, false); };
   SetPaneHost(host);
@@ -184,6 +189,17 @@ void OnDestroy(HWND window) {
   PostQuitMessage(0);
 }
 
+// The second half of a profile switch made while connected.
+void SwitchAfterDisconnect(const char* name, uint32_t flags) {
+  const bool quickEntry = (flags & kSwitchThenConnect) && (flags & kSwitchQuickEntry);
+  if (!SetCurrentProfile(name)) {
+    if (quickEntry) ForgetPendingQuickEntry();
+    return;
+  }
+  if (quickEntry) ConnectPendingQuickEntry();
+  else if (flags & kSwitchThenConnect) ConnectCurrentProfile(MainWindow());
+}
+
 void OnJobDone(HWND window, WPARAM wParam, LPARAM lParam) {
   auto* job = reinterpret_cast<EngineJob*>(wParam);
   const uint32_t flags = static_cast<uint32_t>(lParam);
@@ -192,7 +208,11 @@ void OnJobDone(HWND window, WPARAM wParam, LPARAM lParam) {
   EndProgress();
   SetProgressTitle(IDS_TITLE_DONE);
   SetProgressItem("", false);
-  if (flags & kDoneConnectFailed) StartDisconnect(kDoneRefreshServer);
+  if (DWORD started = TakeTransferStartTick()) ShowElapsedTime(GetTickCount() - started);
+  // A profile switch waited for this disconnect: the name travels in the job.
+  char switchTo[sizeof job->directory] = {};
+  if ((flags & kDoneSwitchProfile) && job) CopyText(switchTo, job->directory);
+  if ((flags & kDoneConnectFailed) && !(flags & kDoneSwitchProfile)) StartDisconnect(kDoneRefreshServer);
   if (flags & kDoneKeepJob) {
     // A synchronize walk: the user reviews its steps, and what is left runs
     // as one upload list. A cancel during the walk discards it.
@@ -202,6 +222,7 @@ void OnJobDone(HWND window, WPARAM wParam, LPARAM lParam) {
     FreeJob(job);
   }
   ApplyPendingResize();
+  if (switchTo[0] && !IsConnected()) SwitchAfterDisconnect(switchTo, flags);
   if (flags & kDoneDestroyWindow) DestroyWindow(window);
 }
 
@@ -286,6 +307,8 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         LayoutMainWindow();
       } else if (header->code == RBN_LAYOUTCHANGED) {
         SaveBarLayout();
+      } else if (header->code == RBN_CHEVRONPUSHED) {
+        ShowChevronMenu(reinterpret_cast<NMREBARCHEVRON*>(lParam));
       } else if (header->code == TTN_GETDISPINFOA) {
         // Toolbar tips: the command's short name without its mnemonic, or
         // the external tool's title.
@@ -353,7 +376,15 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
-      if (wParam) SaveWindowState(window);
+      // The session ends: close as a normal close would, without waiting
+      // for the server. Destroying the window saves the panes, the bars,
+      // the histories and the placement.
+      if (wParam) {
+        gApp.closing = true;
+        RequestCancel();
+        StartDisconnect(0);
+        DestroyWindow(window);
+      }
       return 0;
     case WM_DESTROY:
       OnDestroy(window);
@@ -435,8 +466,10 @@ void CloseMainWindow() {
   if (!window) return;
   if (IsConnected()) {
     // The disconnect's completion destroys the window; if it never comes,
-    // the deadline timer does.
+    // the deadline timer does. A running transfer is cancelled, so the
+    // disconnect need not wait for its end.
     gApp.closing = true;
+    RequestCancel();
     ShowWindow(window, SW_HIDE);
     SetTimer(window, kTimerCloseDeadline, kCloseDeadlineMs, nullptr);
     StartDisconnect(kDoneDestroyWindow);

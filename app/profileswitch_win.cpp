@@ -17,16 +17,20 @@ void RefreshPane(HWND pane) {
 }
 }  // namespace
 
-bool SetCurrentProfile(const char* name) {
+bool SetCurrentProfile(const char* name, uint32_t continuation) {
   if (ActiveJobs() > 0) return false;
   if (!name || !IsValidProfileName(name)) {
     ShowMessage(nullptr, IDS_BAD_PROFILE_NAME, MB_OK | MB_ICONWARNING);
     return false;
   }
   if (IsConnected()) {
-    // The switch happens once the disconnect has finished; the engine's
-    // disconnect job carries the new name to the completion handler.
-    ShowMessage(nullptr, IDS_SWITCH_WHILE_CONNECTED, MB_YESNO | MB_ICONWARNING);
+    // The switch happens once the disconnect has finished; the disconnect
+    // job carries the new name and what follows to the completion handler.
+    if (ShowMessage(nullptr, IDS_SWITCH_WHILE_CONNECTED, MB_YESNO | MB_ICONWARNING) != IDYES) return false;
+    auto* job = new EngineJob();
+    CopyText(job->directory, name);
+    job->flags = kDoneRefreshServer | kDoneSwitchProfile | continuation;
+    if (!StartJob(DisconnectJob, job)) FreeJob(job);
     return false;
   }
   CopyText(gCurrent.name, name);

@@ -4,6 +4,7 @@
 
 #include "app/appstate_win.h"
 #include "app/barhistory_win.h"
+#include "app/bars_win.h"
 #include "base/libreg_win.h"
 #include "app/quickconnect_win.h"
 #include "base/textbuf.h"
@@ -18,6 +19,8 @@ void ShowExtras(HWND bar, bool show) {
   for (int id : {IDC_QUICK_USER_LABEL, IDC_QUICK_USER, IDC_QUICK_PASSWORD_LABEL, IDC_QUICK_PASSWORD})
     ShowWindow(GetDlgItem(bar, id), show ? SW_SHOW : SW_HIDE);
   SetDlgItemTextA(bar, IDC_QUICK_MORE, show ? "<" : ">");
+  // The band grows to show the fields (or may shrink back without them).
+  FitQuickBand();
 }
 
 void OnQuickConnect(HWND bar) {
@@ -95,6 +98,15 @@ void ForgetQuickBar() { gQuickBar = nullptr; }
 HWND QuickConnectBar() { return gQuickBar; }
 
 bool QuickBarExpanded() { return gQuickExpanded; }
+
+int QuickBarContentWidth() {
+  if (!gQuickBar) return 0;
+  // Everything up to the last field shown, in the bar's own coordinates.
+  RECT rc;
+  GetWindowRect(GetDlgItem(gQuickBar, gQuickExpanded ? IDC_QUICK_PASSWORD : IDC_QUICK_MORE), &rc);
+  MapWindowPoints(nullptr, gQuickBar, reinterpret_cast<POINT*>(&rc), 2);
+  return rc.right + 2;
+}
 
 void ShowQuickExtras(bool show) {
   if (gQuickBar) ShowExtras(gQuickBar, show);

@@ -13,6 +13,8 @@ void SaveQuickBar();
 void ForgetQuickBar();
 HWND QuickConnectBar();
 bool QuickBarExpanded();
+// Width in pixels that the bar needs to show every control now visible.
+int QuickBarContentWidth();
 void ShowQuickExtras(bool show);
 // Connects with the address in the bar's address box.
 void ConnectFromQuickBar();

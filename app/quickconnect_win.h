@@ -16,7 +16,13 @@ struct QuickConnectFields {
 // Parses `address`; an address with a prefix replaces the fields' user,
 // password and SFTP choice. Puts the host (never a user name or password)
 // at the top of the history, makes "Quick Connect" current with the
-// fields' values and connects. False when the address names no server.
+// fields' values and the address's port, and connects. While connected the
+// user is asked first, and on Yes the connection follows the disconnect.
+// False when the address names no server.
 bool QuickConnectWithFields(const char* address, QuickConnectFields& fields);
+// The completion of that disconnect: connect with the waiting entry, or
+// drop it when the switch did not happen.
+void ConnectPendingQuickEntry();
+void ForgetPendingQuickEntry();
 
 #endif

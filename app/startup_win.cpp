@@ -21,6 +21,7 @@
 #include "base/textbuf.h"
 #include "base/tools_win.h"
 #include "engine/engine_win.h"
+#include "panes/frame_win.h"
 #include "panes/panes_win.h"
 #include "profiles/current_win.h"
 #include "res/resource.h"
@@ -77,9 +78,53 @@ void ReadStartupSettings() {
   if (key) RegCloseKey(key);
 }
 
+constexpr DWORD kEngineIdleWaitMs = 500;
+
+bool WaitUntilEngineIdle(DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (ActiveJobs() > 0 || WorkerCount() > 0) {
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
 bool FocusIsIn(HWND container) {
   HWND focus = GetFocus();
   return container && focus && (focus == container || IsChild(container, focus));
+}
+
+// The focus is in a text field: a pane's label editor or address box, the
+// filter box, or an edit field of a dialog.
+bool FocusInTextField() {
+  HWND focus = GetFocus();
+  char cls[16];
+  return focus && GetClassNameA(focus, cls, sizeof cls) && lstrcmpiA(cls, "Edit") == 0;
+}
+
+// Keys that a text field uses for editing: typing, Backspace and Delete,
+// the caret keys, and the clipboard and undo keys. F-keys, Alt combinations
+// and other Control combinations stay shortcuts.
+bool KeyEditsText(const MSG& msg) {
+  if (msg.message == WM_CHAR) return true;
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+  if (GetKeyState(VK_MENU) < 0) return false;
+  const WPARAM key = msg.wParam;
+  if (GetKeyState(VK_CONTROL) < 0) {
+    switch (key) {
+      case 'A': case 'C': case 'V': case 'X': case 'Y': case 'Z':
+      case VK_INSERT: case VK_BACK: case VK_DELETE:
+      case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END:
+        return true;
+    }
+    return false;
+  }
+  return !(key >= VK_F1 && key <= VK_F24);
+}
+
+bool PaneEditsLabel() {
+  CFrame* pane = ActiveFrame();
+  return pane && pane->labelEditing;
 }
 
 void RunMessageLoop() {
@@ -91,9 +136,13 @@ void RunMessageLoop() {
     HWND quickBar = QuickConnectBar();
     if (quickBar && FocusIsIn(quickBar) && IsDialogMessageA(quickBar, &msg)) continue;
     if (!gApp.acceleratorsSuspended && MainWindow() && (gApp.fullAccelerators || gApp.reducedAccelerators)) {
+      // While text is typed (a label being renamed, the filter box, an
+      // address box) only the reduced set of shortcuts applies, and never
+      // to the keys that edit the text.
       HWND filterBox = gApp.rebar ? GetDlgItem(gApp.rebar, IDC_FILTER_BAND) : nullptr;
-      HACCEL table = FocusIsIn(filterBox) ? gApp.reducedAccelerators : gApp.fullAccelerators;
-      if (table && TranslateAcceleratorA(MainWindow(), table, &msg)) continue;
+      const bool typing = FocusIsIn(filterBox) || PaneEditsLabel() || FocusInTextField();
+      HACCEL table = typing ? gApp.reducedAccelerators : gApp.fullAccelerators;
+      if (table && !(typing && KeyEditsText(msg)) && TranslateAcceleratorA(MainWindow(), table, &msg)) continue;
     }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
@@ -129,6 +178,11 @@ int RunVorto(HINSTANCE instance, int showCmd) {
   if (gApp.commandLine.help) SendMessageA(MainWindow(), WM_COMMAND, CMD_HELP_CONTENTS, 0);
 
   RunMessageLoop();
+
+  // A job or worker still running (the close deadline passed, or the
+  // session ended) would race the teardown of the program's state: give it
+  // a moment, then end the process without that teardown.
+  if (!WaitUntilEngineIdle(kEngineIdleWaitMs)) ExitProcess(0);
 
   InternetCloseHandle(InternetSession());
   SetInternetSession(nullptr);

@@ -43,6 +43,9 @@ int ExecuteTransferList(EngineJob* job);
 
 // Tick count when the running transfer started (for the elapsed time).
 DWORD TransferStartTick();
+// The start tick of the action that just finished, cleared so that it is
+// shown once; 0 when the finished job was not timed.
+DWORD TakeTransferStartTick();
 
 // One question about an item that exists at the destination.
 struct OverwriteQuestion {

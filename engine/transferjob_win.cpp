@@ -277,6 +277,12 @@ std::vector<SelectedItem> Selection(const EngineJob* job) {
 }  // namespace
 
 DWORD TransferStartTick() { return gStartTick; }
+
+DWORD TakeTransferStartTick() {
+  DWORD started = gStartTick;
+  gStartTick = 0;
+  return started;
+}
 void SetOverwriteHook(OverwriteHook hook) { gOverwriteHook = hook; }
 
 int ExecuteTransferList(EngineJob* job) {

@@ -109,8 +109,8 @@ void CFrame::Activate() {
   if (focus && (focus == list || IsChild(address, focus))) focusChild = focus == list ? list : address;
   const bool changed = ActivePaneWindow() != window;
   SetActivePane(window);
-  NotifySelectionChanged();
   UpdateToolbar();
+  NotifyPaneStateChanged();
   if (changed) {
     if (LocalPaneWindow()) InvalidateRect(LocalPaneWindow(), nullptr, TRUE);
     if (ServerPaneWindow()) InvalidateRect(ServerPaneWindow(), nullptr, TRUE);
@@ -214,6 +214,7 @@ void CFrame::ShowDirectory(const char* directory) {
     CancelMove(history);
   }
   UpdateToolbar();
+  if (ActivePaneWindow() == window) NotifyPaneStateChanged();
 }
 
 void CFrame::ClearCutMarks() {

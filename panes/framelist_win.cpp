@@ -331,8 +331,8 @@ LRESULT CFrame::OnNotify(NMHDR* header) {
       }
       case LVN_ITEMCHANGED:
         if ((reinterpret_cast<NMLISTVIEW*>(header)->uChanged & LVIF_STATE) && ActivePaneWindow() == window) {
-          NotifySelectionChanged();
           UpdateToolbar();
+          NotifyPaneStateChanged();
         }
         return 0;
       case NM_SETFOCUS: focusChild = list; Activate(); return 0;

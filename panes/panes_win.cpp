@@ -73,8 +73,8 @@ void DestroyPaneWindows() {
 }
 
 void SetPaneHost(const PaneHost& host) { gHost = host; }
-void NotifySelectionChanged() {
-  if (gHost.selectionChanged) gHost.selectionChanged();
+void NotifyPaneStateChanged() {
+  if (gHost.stateChanged) gHost.stateChanged();
 }
 
 uint32_t HostBarFlags() { return gHost.barFlags ? gHost.barFlags() : 0; }

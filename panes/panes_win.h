@@ -21,15 +21,16 @@ constexpr const char kServerPaneClass[] = "VortoServerFrame";
 // What the panes ask of the window that holds them, set by it before the
 // panes are created. Unset entries do nothing.
 struct PaneHost {
-  // The active pane or its selection changed (status bar, command states).
-  void (*selectionChanged)() = nullptr;
+  // The active pane, its selection or its folder changed (the status bar's
+  // count, the command toolbars).
+  void (*stateChanged)() = nullptr;
   // Band titles (1) and locked bands (2) of the program's bars.
   uint32_t (*barFlags)() = nullptr;
   // Fills and enables the items of a context menu before it opens.
   void (*preparePopupMenu)(HMENU menu) = nullptr;
 };
 void SetPaneHost(const PaneHost& host);
-void NotifySelectionChanged();
+void NotifyPaneStateChanged();
 uint32_t HostBarFlags();
 void HostPreparePopupMenu(HMENU menu);
 

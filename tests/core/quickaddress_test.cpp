@@ -22,7 +22,9 @@ TEST(QuickAddressParse, PrefixesLoginsAndBareHosts) {
 
   ASSERT_TRUE(ParseQuickAddress("host:2121", a));
   EXPECT_FALSE(a.hasPrefix);
-  EXPECT_EQ(a.host, "host:2121");  // no port is taken from the address
+  EXPECT_EQ(a.host, "host:2121");  // the history keeps the address as typed
+  EXPECT_EQ(a.serverName, "host");
+  EXPECT_EQ(a.port, 2121);
   EXPECT_EQ(a.user, "");
 }
 
@@ -40,6 +42,34 @@ TEST(QuickAddressParse, HostileAddresses) {
   EXPECT_EQ(a.user, "a");
   EXPECT_EQ(a.host, "b@c");
   EXPECT_FALSE(ParseQuickAddress(std::string(80, 'u') + "@host", a));
+}
+
+TEST(QuickAddressParse, PortsAndIpv6Addresses) {
+  QuickAddress a;
+  ASSERT_TRUE(ParseQuickAddress("ftp://u:p@127.0.0.1:2121", a));
+  EXPECT_EQ(a.user, "u");
+  EXPECT_EQ(a.password, "p");
+  EXPECT_EQ(a.serverName, "127.0.0.1");
+  EXPECT_EQ(a.port, 2121);
+  ASSERT_TRUE(ParseQuickAddress("sftp://[::1]:2222", a));
+  EXPECT_EQ(a.serverName, "::1");
+  EXPECT_EQ(a.port, 2222);
+  ASSERT_TRUE(ParseQuickAddress("[fe80::1]", a));
+  EXPECT_EQ(a.serverName, "fe80::1");
+  EXPECT_EQ(a.port, 0);
+  ASSERT_TRUE(ParseQuickAddress("fe80::1", a));  // bare IPv6: no port
+  EXPECT_EQ(a.serverName, "fe80::1");
+  EXPECT_EQ(a.port, 0);
+  ASSERT_TRUE(ParseQuickAddress("host:ftp", a));  // not a number: part of the name
+  EXPECT_EQ(a.serverName, "host:ftp");
+  EXPECT_EQ(a.port, 0);
+  EXPECT_FALSE(ParseQuickAddress("host:0", a));
+  EXPECT_FALSE(ParseQuickAddress("host:65536", a));
+  EXPECT_FALSE(ParseQuickAddress("host:99999999999999999999", a));
+  EXPECT_FALSE(ParseQuickAddress(":21", a));
+  EXPECT_FALSE(ParseQuickAddress("[::1", a));
+  EXPECT_FALSE(ParseQuickAddress("[]:21", a));
+  EXPECT_FALSE(ParseQuickAddress("[::1]x", a));
 }
 
 TEST(QuickAddressHistory, TopEntryNoDuplicatesAtMostSixtyFour) {

@@ -6,6 +6,7 @@ it to <state dir>/ftp.port once the server accepts connections.
 Extra behaviour for the tests:
 - deleting a file named "long-refusal" answers with a multi-line 550 reply
   of several kilobytes;
+- the peer named "ftpslow" moves data at 64 KiB/s;
 - "SITE DROPALL" closes every other session (connections dropped by the
   network), "SITE DIE" closes everything and ends the server (a server that
   went away);

@@ -121,20 +121,30 @@ std::string StatusBarPart(const RunningProgram& program, HWND statusBar, int par
   return text;
 }
 
-bool RunHostTool(const char* path, const std::string& arguments) {
-  // Wine starts a host executable given by its drive-Z path directly, but
-  // gives no handle to wait on: callers wait for what the tool does.
-  std::string file = std::string("Z:") + path;
-  for (char& c : file)
-    if (c == '/') c = '\\';
-  std::string line = std::string(path) + " " + arguments;
+bool RunUnixProgram(const std::string& commandLine) {
+  // Wine starts Unix programs given by their Unix path, but its wait does
+  // not follow them: the shell leaves a file behind when the program is
+  // done, and that is what is waited for.
+  static int counter = 0;
+  const std::string marker =
+      "/tmp/vorto-ui-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + ".done";
+  std::string command = "/bin/sh -c \"" + commandLine + "; touch " + marker + "\"";
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessA(file.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  if (pi.hThread) CloseHandle(pi.hThread);
-  if (pi.hProcess) CloseHandle(pi.hProcess);
-  return true;
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  std::string windowsMarker = "Z:" + marker;
+  for (char& c : windowsMarker)
+    if (c == '/') c = '\\';
+  bool done = WaitUntil([&] { return GetFileAttributesA(windowsMarker.c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000);
+  DeleteFileA(windowsMarker.c_str());
+  return done;
+}
+
+bool RunHostTool(const char* path, const std::string& arguments) {
+  return RunUnixProgram(std::string(path) + " " + arguments);
 }
 
 HWND FocusOf(const RunningProgram& program) {
@@ -143,26 +153,41 @@ HWND FocusOf(const RunningProgram& program) {
   return GetGUIThreadInfo(program.process.dwThreadId, &info) ? info.hwndFocus : nullptr;
 }
 
-void ScreenshotIfAsked(const char* name) {
-  char dir[MAX_PATH] = {};
-  if (!GetEnvironmentVariableA("VORTO_SCREENSHOTS", dir, sizeof dir)) return;
-  const std::string unixPath = std::string(dir) + "/" + name + ".png";
-  std::string path = "Z:" + unixPath;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  DeleteFileA(path.c_str());
-  if (!RunHostTool("/usr/bin/import", "-window root " + unixPath)) return;
-  // Done when the file has stopped growing.
-  LONGLONG last = -1;
-  WaitUntil(
-      [&] {
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
-        const LONGLONG size = (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        const bool still = size > 0 && size == last;
-        last = size;
-        if (!still) Sleep(200);
-        return still;
-      },
-      20000);
+void ScreenshotIfAsked(const char* name) { TakeScreenshot(std::string(name) + ".png"); }
+
+bool Xdotool(const std::string& arguments) {
+  if (!RunUnixProgram("/usr/bin/xdotool " + arguments)) return false;
+  // The events reach the program through the X server and its queue.
+  Sleep(200);
+  return true;
+}
+
+void TakeScreenshot(const std::string& name) {
+  char folder[MAX_PATH];
+  DWORD n = GetEnvironmentVariableA("VORTO_SHOT_DIR", folder, sizeof folder);
+  if (n == 0 || n >= sizeof folder) return;
+  RunUnixProgram("/usr/bin/import -window root " + std::string(folder) + "/" + name);
+}
+
+bool ClickAt(int x, int y) {
+  return Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+}
+
+bool PressKeys(const std::string& keys) { return Xdotool("key --delay 80 " + keys); }
+
+POINT WindowCentre(HWND window) {
+  RECT rc = {};
+  GetWindowRect(window, &rc);
+  return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+bool RemoteRect(const RunningProgram& program, HWND window, UINT message, WPARAM wParam, RECT& out, LONG seed) {
+  void* remote = VirtualAllocEx(program.process.hProcess, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  if (!remote) return false;
+  RECT in = {seed, 0, 0, 0};
+  bool ok = WriteProcessMemory(program.process.hProcess, remote, &in, sizeof in, nullptr) &&
+            SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(remote)) != 0 &&
+            ReadProcessMemory(program.process.hProcess, remote, &out, sizeof out, nullptr);
+  VirtualFreeEx(program.process.hProcess, remote, 0, MEM_RELEASE);
+  return ok;
 }

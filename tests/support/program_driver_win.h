@@ -42,14 +42,30 @@ std::string StatusBarPart(const RunningProgram& program, HWND statusBar, int par
 // dialog it opened), waiting up to `timeoutMs`; null when none came.
 HWND FindProgramWindow(const RunningProgram& program, const char* title, DWORD timeoutMs = 10000);
 
-// Starts a program of the host system (xdotool, import) by its path, for
-// real key presses and mouse clicks that reach the program through the X
-// server as a user's would. It runs on its own: wait for its effect.
+// Runs a program of the host system (xdotool, import) by its Unix path and
+// waits for it.
 bool RunHostTool(const char* path, const std::string& arguments);
 // The window that has the keyboard focus in the program's main thread.
 HWND FocusOf(const RunningProgram& program);
-// A screenshot of the whole display into VORTO_SHOT_DIR\<name>.png, when
+// A screenshot of the whole display as <name>.png in VORTO_SHOT_DIR (a
 // folder of the host system), when that variable is set.
 void ScreenshotIfAsked(const char* name);
+// Real input through the X server the program runs on (xdotool), so that
+// keys pass the program's message loop and its shortcut translation.
+// Screen coordinates are the X display's. False when xdotool did not run.
+bool Xdotool(const std::string& arguments);
+// Runs a Unix program (its Unix path first) and waits for it.
+bool RunUnixProgram(const std::string& commandLine);
+// With VORTO_SHOT_DIR set (a Unix folder), saves the screen there as
+// `name`; otherwise does nothing.
+void TakeScreenshot(const std::string& name);
+bool ClickAt(int x, int y);
+bool PressKeys(const std::string& keys);  // e.g. "F2 BackSpace"
+// Centre of a window on the screen.
+POINT WindowCentre(HWND window);
+
+// A message of another process's control that fills a RECT (RB_GETRECT,
+// TB_GETITEMRECT, LVM_GETITEMRECT...), with `left` set to `seed` first.
+bool RemoteRect(const RunningProgram& program, HWND window, UINT message, WPARAM wParam, RECT& out, LONG seed = 0);
 
 #endif

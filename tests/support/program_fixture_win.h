@@ -15,7 +15,13 @@ class ProgramTest : public RegistryTest {
     RegistryTest::TearDown();
   }
 
-  void Start(const std::string& args) { ASSERT_TRUE(StartProgram(args, program_)) << "main window did not appear"; }
+  void Start(const std::string& args) {
+    // The X pointer starts at the middle of the screen, right over the
+    // splitter: a real mouse move there would interleave with the messages
+    // a test sends. It waits in a corner the window does not cover.
+    Xdotool("mousemove 1279 1023");
+    ASSERT_TRUE(StartProgram(args, program_)) << "main window did not appear";
+  }
 
   void CloseAndWait() {
     PostMessageA(program_.mainWindow, WM_CLOSE, 0, 0);
