@@ -16,6 +16,7 @@
 #include "base/shellimages_win.h"
 #include "panes/panes_win.h"
 #include "panes/serverframe_win.h"
+#include "support/files_win.h"
 
 namespace {
 constexpr int kEntries = 10000;
@@ -61,10 +62,7 @@ void Pump() {
 int main() {
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_USEREX_CLASSES | ICC_COOL_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
-  char path[MAX_PATH];
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::strcpy(std::strrchr(path, '\\') + 1, "vortores.dll");
-  SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  LoadTestResourceLibrary();
   LoadShellImages();
   if (!RegisterPaneClasses(GetModuleHandleA(nullptr))) return 1;
   HWND parent = CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1000, 800, nullptr,

@@ -12,14 +12,12 @@
 #include "engine/progress_win.h"
 #include "engine/progressapi_win.h"
 #include "res/resource.h"
+#include "support/files_win.h"
 
 int main(int argc, char** argv) {
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
-  char path[MAX_PATH];
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::strcpy(std::strrchr(path, '\\') + 1, "vortores.dll");
-  SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  LoadTestResourceLibrary();
   if (!ResourceLibrary()) return 1;
   Options().autoShowProgress = true;
   HWND dialog = CreateProgressWindow(nullptr);

@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <cstring>
+
+#include "base/program_win.h"
+
 void RemoveTree(const std::string& folder) {
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
@@ -17,4 +21,14 @@ void RemoveTree(const std::string& folder) {
     FindClose(h);
   }
   RemoveDirectoryA(folder.c_str());
+}
+
+bool LoadTestResourceLibrary() {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  char* slash = n > 0 && n < MAX_PATH ? std::strrchr(path, '\\') : nullptr;
+  if (!slash || (slash - path) + 1 + sizeof "vortores.dll" > sizeof path) return false;
+  std::strcpy(slash + 1, "vortores.dll");
+  SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  return ResourceLibrary() != nullptr;
 }

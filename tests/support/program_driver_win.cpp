@@ -143,17 +143,11 @@ bool RunUnixProgram(const std::string& commandLine) {
   return done;
 }
 
-bool RunHostTool(const char* path, const std::string& arguments) {
-  return RunUnixProgram(std::string(path) + " " + arguments);
-}
-
 HWND FocusOf(const RunningProgram& program) {
   GUITHREADINFO info = {};
   info.cbSize = sizeof info;
   return GetGUIThreadInfo(program.process.dwThreadId, &info) ? info.hwndFocus : nullptr;
 }
-
-void ScreenshotIfAsked(const char* name) { TakeScreenshot(std::string(name) + ".png"); }
 
 bool Xdotool(const std::string& arguments) {
   if (!RunUnixProgram("/usr/bin/xdotool " + arguments)) return false;

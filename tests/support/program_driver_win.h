@@ -42,14 +42,8 @@ std::string StatusBarPart(const RunningProgram& program, HWND statusBar, int par
 // dialog it opened), waiting up to `timeoutMs`; null when none came.
 HWND FindProgramWindow(const RunningProgram& program, const char* title, DWORD timeoutMs = 10000);
 
-// Runs a program of the host system (xdotool, import) by its Unix path and
-// waits for it.
-bool RunHostTool(const char* path, const std::string& arguments);
 // The window that has the keyboard focus in the program's main thread.
 HWND FocusOf(const RunningProgram& program);
-// A screenshot of the whole display as <name>.png in VORTO_SHOT_DIR (a
-// folder of the host system), when that variable is set.
-void ScreenshotIfAsked(const char* name);
 // Real input through the X server the program runs on (xdotool), so that
 // keys pass the program's message loop and its shortcut translation.
 // Screen coordinates are the X display's. False when xdotool did not run.

@@ -653,21 +653,19 @@ TEST_F(Panes, TheFilterBoxMaskHidesFilesInBothPanesButNeverFolders) {
   // The mask typed into the filter box and entered, with real keys.
   HWND box = GetDlgItem(GetDlgItem(program_.mainWindow, IDC_REBAR), IDC_FILTER_BAND);
   ASSERT_NE(box, nullptr);
-  RECT r;
-  GetWindowRect(box, &r);
-  const std::string at = std::to_string((r.left + r.right) / 2) + " " + std::to_string((r.top + r.bottom) / 2);
+  const POINT at = WindowCentre(box);
   HWND edit = reinterpret_cast<HWND>(SendMessageA(box, CBEM_GETEDITCONTROL, 0, 0));
   ASSERT_NE(edit, nullptr);
-  ASSERT_TRUE(RunHostTool("/usr/bin/xdotool", "mousemove " + at + " click 1"));
+  ASSERT_TRUE(ClickAt(at.x, at.y));
   ASSERT_TRUE(WaitUntil([&] { return FocusOf(program_) == edit; }, 10000));
-  ASSERT_TRUE(RunHostTool("/usr/bin/xdotool", "type --delay 50 *.txt;*.md"));
+  ASSERT_TRUE(Xdotool("type --delay 50 '*.txt;*.md'"));
   ASSERT_TRUE(WaitUntil([&] { return WindowText(edit) == "*.txt;*.md"; }, 10000)) << WindowText(edit);
-  ASSERT_TRUE(RunHostTool("/usr/bin/xdotool", "key Return"));
+  ASSERT_TRUE(PressKeys("Return"));
   EXPECT_TRUE(ServerShows("photo.bin", false));
   EXPECT_TRUE(LocalShows("local.bin", false));
   EXPECT_EQ(PaneItems(program_, Server()), (std::vector<std::string>{"alpha", "beta", "notes.txt", "readme.md"}));
   EXPECT_EQ(PaneItems(program_, Local()), (std::vector<std::string>{"sub", "keep.txt"}));
-  ScreenshotIfAsked("filter-mask");
+  TakeScreenshot("filter-mask.png");
 
   // A folder uploaded under the mask leaves the files it hides behind.
   MakeFile(localRoot_ + "\\sub\\skip.bin");

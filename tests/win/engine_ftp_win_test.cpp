@@ -23,6 +23,7 @@
 #include "profiles/login_win.h"
 #include "support/peers_win.h"
 #include "support/registry_fixture_win.h"
+#include "support/files_win.h"
 
 namespace {
 struct Completion {
@@ -470,10 +471,7 @@ TEST_F(EngineFtp, VsftpdWithItsLocalUserAndAnonymously) {
 TEST_F(EngineFtp, FailuresAreReportedInTheExactFormat) {
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
-  char path[MAX_PATH];
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::strcpy(std::strrchr(path, '\\') + 1, "vortores.dll");
-  SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  LoadTestResourceLibrary();
   ASSERT_NE(CreateProgressWindow(nullptr), nullptr);
   HWND errors = GetDlgItem(gProgressWindows.errorPage, IDC_ERROR_LIST);
   auto lastLine = [&] {
@@ -513,10 +511,7 @@ struct ProgressWindowFixture {
   ProgressWindowFixture() {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::strcpy(std::strrchr(path, '\\') + 1, "vortores.dll");
-    SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    LoadTestResourceLibrary();
     dialog = CreateProgressWindow(nullptr);
   }
   ~ProgressWindowFixture() {

@@ -48,10 +48,7 @@ class ServerPane : public RegistryTest {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_USEREX_CLASSES |
                                                 ICC_COOL_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::strcpy(std::strrchr(path, '\\') + 1, "vortores.dll");
-    SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    LoadTestResourceLibrary();
     ASSERT_NE(ResourceLibrary(), nullptr);
     LoadShellImages();
     static bool registered = RegisterPaneClasses(GetModuleHandleA(nullptr));

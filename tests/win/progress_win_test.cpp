@@ -16,6 +16,7 @@
 #include "res/resource.h"
 #include "support/peers_win.h"
 #include "support/registry_fixture_win.h"
+#include "support/files_win.h"
 
 namespace {
 void Pump() {
@@ -38,10 +39,7 @@ class ProgressWindow : public RegistryTest {
     RegistryTest::SetUp();
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::strcpy(std::strrchr(path, '\\') + 1, "vortores.dll");
-    SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    LoadTestResourceLibrary();
     ASSERT_NE(ResourceLibrary(), nullptr);
     Options().autoShowProgress = true;
     Create();

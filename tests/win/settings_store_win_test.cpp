@@ -11,6 +11,7 @@
 #include "profiles/profilestore_win.h"
 #include "res/resource.h"
 #include "support/registry_fixture_win.h"
+#include "support/files_win.h"
 
 namespace {
 class SettingsStore : public RegistryTest {};
@@ -165,10 +166,7 @@ class Keymap : public RegistryTest {
  protected:
   void SetUp() override {
     RegistryTest::SetUp();
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::strcpy(std::strrchr(path, '\\') + 1, "vortores.dll");
-    SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    LoadTestResourceLibrary();
     ASSERT_NE(ResourceLibrary(), nullptr);
   }
   void TearDown() override {

@@ -13,6 +13,7 @@
 #include "engine/syncreview_win.h"
 #include "res/resource.h"
 #include "support/registry_fixture_win.h"
+#include "support/files_win.h"
 
 namespace {
 TransferItem Step(int kind, const char* destination) {
@@ -53,10 +54,7 @@ struct Driver {
 TEST_F(RegistryTest, SynchronizeReviewSortsAndRunsWhatIsLeft) {
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
-  char path[MAX_PATH];
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::strcpy(std::strrchr(path, '\\') + 1, "vortores.dll");
-  SetResourceLibrary(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  LoadTestResourceLibrary();
   ASSERT_NE(ResourceLibrary(), nullptr);
 
   EngineJob job;

@@ -163,10 +163,7 @@ class TransferFtp : public RegistryTest {
     recorder_ = CreateWindowA(rc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     gProgressWindows.dialog = gProgressWindows.workerPage = recorder_;
     gProgress = ProgressRecord{};
-    char dll[MAX_PATH];
-    GetModuleFileNameA(nullptr, dll, MAX_PATH);
-    std::strcpy(std::strrchr(dll, '\\') + 1, "vortores.dll");
-    SetResourceLibrary(LoadLibraryExA(dll, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    LoadTestResourceLibrary();
     SetInternetSession(InternetOpenA("Vorto", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     Options().transferMode = kModeAuto;
     SetDefaultProfile(gCurrent.record);
