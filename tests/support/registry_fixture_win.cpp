@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "base/libreg_win.h"
+
 static std::string AppPath(const char* subkey) {
   std::string path = "Software\\Ostravine\\Vorto";
   if (subkey && *subkey) path += std::string("\\") + subkey;
@@ -38,4 +40,12 @@ bool GetRawValue(const char* subkey, const char* name, DWORD& type, std::vector<
   }
   RegCloseKey(key);
   return rc == ERROR_SUCCESS;
+}
+
+std::string CommonString(const char* name) {
+  HKEY key = OpenCommonKey(kKeyStartupRead);
+  char text[MAX_PATH] = {};
+  RegReadString(key, name, text, sizeof text, "");
+  if (key) RegCloseKey(key);
+  return text;
 }

@@ -14,6 +14,8 @@ bool AppKeyExists(const char* subkey);
 // Writes a raw value of any type below Software\Ostravine\Vorto\<subkey>.
 void PutRawValue(const char* subkey, const char* name, DWORD type, const void* data, DWORD size);
 bool GetRawValue(const char* subkey, const char* name, DWORD& type, std::vector<BYTE>& data);
+// A string value of the Common key as the program reads it; empty when missing.
+std::string CommonString(const char* name);
 
 class RegistryTest : public ::testing::Test {
  protected:

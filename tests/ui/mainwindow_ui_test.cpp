@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "support/peers_win.h"
 #include "support/program_fixture_win.h"
+#include "support/registry_fixture_win.h"
 
 namespace {
 class MainWindow : public ProgramTest {
@@ -74,13 +75,6 @@ void SavePeerProfile(const char* name, int port, bool withHost) {
   ASSERT_TRUE(SaveProfile(name, p, lists));
 }
 
-std::string CommonString(const char* name) {
-  HKEY key = OpenCommonKey(kKeyStartupRead);
-  char text[MAX_PATH] = {};
-  RegReadString(key, name, text, sizeof text, "");
-  if (key) RegCloseKey(key);
-  return text;
-}
 }  // namespace
 
 TEST_F(MainWindow, NamedProfileBecomesCurrentAndClosingSavesState) {

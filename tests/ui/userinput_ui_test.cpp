@@ -18,6 +18,7 @@
 #include "support/pane_driver_win.h"
 #include "support/peers_win.h"
 #include "support/program_fixture_win.h"
+#include "support/registry_fixture_win.h"
 
 namespace {
 constexpr int kAddressBand = 264;
@@ -32,14 +33,6 @@ bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 bool Contains(const RECT& outer, const RECT& inner) {
   return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
          inner.bottom <= outer.bottom;
-}
-
-std::string CommonString(const char* name) {
-  HKEY key = OpenCommonKey(kKeyStartupRead);
-  char text[MAX_PATH] = {};
-  RegReadString(key, name, text, sizeof text, "");
-  if (key) RegCloseKey(key);
-  return text;
 }
 
 class UserInput : public ProgramTest {
