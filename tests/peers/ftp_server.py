@@ -30,7 +30,7 @@ import socket
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
+from pyftpdlib.handlers import FTPHandler, PassiveDTP, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
 
@@ -125,6 +125,18 @@ class SlowDTPHandler(ThrottledDTPHandler):
         super().__init__(sock, cmd_channel)
 
 
+class SlowPassiveDTP(PassiveDTP):
+    # The data connection's window and segment size are fixed when it is
+    # made, so they are set on the listening socket. With loopback's 64 KiB
+    # segments the client's system takes more than 2 MB of an upload into
+    # its buffers at once; with the segments and window of a real link it
+    # takes about 520 KB, and further writes wait for the server.
+    def listen(self, num):
+        self.socket.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+        self.socket.setsockopt(socket.IPPROTO_TCP, socket.TCP_MAXSEG, 1024)
+        return super().listen(num)
+
+
 def main():
     state = sys.argv[1]
     name = sys.argv[2] if len(sys.argv) > 2 else "ftp"
@@ -142,6 +154,7 @@ def main():
         SlowDTPHandler.read_limit = rate
         SlowDTPHandler.write_limit = rate
         Handler.dtp_handler = SlowDTPHandler
+        Handler.passive_dtp = SlowPassiveDTP
     server = FTPServer(("127.0.0.1", listen_port), Handler)
     if limit > 0:
         Handler.connection_limit = limit

@@ -800,11 +800,15 @@ TEST_F(TransferFtp, AFolderThatCannotBeMadeStopsTheList) {
 }
 
 TEST_F(TransferFtp, ASlowLinkShowsProgressAndCancelsWithinAFile) {
-  // 64 KB/s each way: a file of 250 000 bytes takes about four seconds.
+  // 64 KB/s each way: a file of 1 000 000 bytes takes about sixteen seconds.
+  // The system's socket buffers take the first few hundred kilobytes of an
+  // upload at once, before a cancel can arrive, and those still reach the
+  // server: the file is larger, so that the writes wait for the link and
+  // the cancel meets them within the file.
   UsePeer("ftpslow");
   gCurrent.record.connections = 1;
   MakeArea();
-  const std::string data = RandomBytes(250000, 31);
+  const std::string data = RandomBytes(1000000, 31);
   Put(OnServer("slow.bin"), data);
   Put(Local("up.bin"), data);
   Connect();
