@@ -57,6 +57,13 @@ TEST(SshVersionScan, TextBeforeTheMarkerIsDropped) {
     EXPECT_EQ(scan.scanner.server.software, "x-y z");
 }
 
+TEST(SshVersionScan, NearMissesAreNotTheMarker) {
+    Scan scan = Feed("SSxH-9.9-fake\nSH-9.9-fake\nSSH-2.0-real\n", 100);
+    EXPECT_EQ(scan.scanner.server.line, "SSH-2.0-real");
+    // A run of "S" still ends in the start of the marker.
+    EXPECT_EQ(Feed("SSSH-2.0-x\n", 100).scanner.server.line, "SSH-2.0-x");
+}
+
 TEST(SshVersionScan, FieldsOfOddLines) {
     Scan no_software = Feed("SSH-2.0\n", 100);
     EXPECT_EQ(no_software.scanner.server.protocol, "2.0");
@@ -72,7 +79,7 @@ TEST(SshVersionScan, FieldsOfOddLines) {
 TEST(SshVersionScan, AnySplitOfTheStreamGivesTheSameResult) {
     const std::string streams[] = {
         "hello\r\nSSH-1.99-OpenSSH_3.1p1\r\nPACKET",
-        "SSSSH-2.0-x\n",
+        "SSSH-2.0-x\n",
         "SSHSSH-2.0-x\r\n\r\n",
         "SS\rSSH-2.0-" + std::string(300, 'v') + "\r\n",
     };
@@ -118,6 +125,8 @@ TEST(SshVersionCompare, MajorThenMinorAsNumbers) {
     EXPECT_EQ(CompareSshVersions("2.0", "2.00"), 0);
     EXPECT_EQ(CompareSshVersions("2", "2.0"), 0);
     EXPECT_LT(CompareSshVersions("", "1.5"), 0);
+    // Numbers too big to hold stay big rather than wrapping round.
+    EXPECT_GT(CompareSshVersions("4294967296.0", "1.99"), 0);
     EXPECT_GT(CompareSshVersions("99999999999999999999999.1", "2.0"), 0);
 }
 
