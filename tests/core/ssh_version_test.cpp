@@ -177,8 +177,4 @@ TEST(SshVersionChoice, OldOpenSshServerGetsProtocol2WithRsaPadding) {
     EXPECT_EQ(ProtocolInUseLogLine(1), "Using SSH protocol version 1");
 }
 
-TEST(SshVersionChoice, ServerTextInLogLinesIsNeverAFormat) {
-    EXPECT_EQ(ServerVersionLogLine("SSH-2.0-%s%n%x"), "Server version: SSH-2.0-%s%n%x");
-}
-
 }  // namespace
