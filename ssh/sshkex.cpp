@@ -60,7 +60,7 @@ std::string FirstCommon(std::string_view ours, std::string_view theirs) {
 }
 
 // The server's list is its own text: it is appended, never used as a format.
-std::string NoAgreement(const char* what, const std::string& available) {
+std::string NoAgreement(const std::string& what, const std::string& available) {
     return std::string("Couldn't agree a ") + what + " (available: " + (available.empty() ? "(null)" : available) +
            ")";
 }
@@ -132,18 +132,18 @@ bool ChooseAlgorithms(const KexInit& client, const KexInit& server, bool hmac_bu
         error = NoAgreement("host key algorithm", server.lists[kListHostKey]);
         return false;
     }
-    static const char* const kDirection[2] = {"client-to-server", "server-to-client"};
+    const std::string kDirection[2] = {"client-to-server", "server-to-client"};
     for (int d = 0; d < 2; ++d) {
         const std::string& ciphers = server.lists[kListCipherClientToServer + d];
         choice.cipher[d] = crypto::FindCipher(FirstCommon(client.lists[kListCipherClientToServer + d], ciphers));
         if (!choice.cipher[d]) {
-            error = NoAgreement((std::string(kDirection[d]) + " cipher").c_str(), ciphers);
+            error = NoAgreement(kDirection[d] + " cipher", ciphers);
             return false;
         }
         const std::string& macs = server.lists[kListMacClientToServer + d];
         choice.mac[d] = crypto::FindMac(FirstCommon(client.lists[kListMacClientToServer + d], macs));
         if (!choice.mac[d]) {
-            error = NoAgreement((std::string(kDirection[d]) + " MAC algorithm").c_str(), macs);
+            error = NoAgreement(kDirection[d] + " MAC algorithm", macs);
             return false;
         }
         if (hmac_bug && choice.mac[d] == &crypto::kMacHmacSha1) choice.mac[d] = &crypto::kMacHmacSha1Buggy;
@@ -151,7 +151,7 @@ bool ChooseAlgorithms(const KexInit& client, const KexInit& server, bool hmac_bu
         choice.compression[d] =
             crypto::FindCompression(FirstCommon(client.lists[kListCompressionClientToServer + d], methods));
         if (!choice.compression[d]) {
-            error = NoAgreement((std::string(kDirection[d]) + " compression method").c_str(), methods);
+            error = NoAgreement(kDirection[d] + " compression method", methods);
             return false;
         }
     }
