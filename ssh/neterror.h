@@ -11,6 +11,7 @@ constexpr int kWsaENotSock = 10038;
 constexpr int kWsaENetDown = 10050;
 constexpr int kWsaEConnAborted = 10053;
 constexpr int kWsaEConnReset = 10054;
+constexpr int kWsaETimedOut = 10060;
 constexpr int kWsaHostNotFound = 11001;
 constexpr int kWsaTryAgain = 11002;
 

@@ -36,6 +36,7 @@ namespace {
 constexpr char kNotStarted[] = "WinSock is not started";
 
 bool gStarted = false;
+int gSendTimeoutMs = kNetSendTimeoutMs;
 const char* gStartError = nullptr;
 
 // Every open socket by handle, for the pump's readable notice and for the
@@ -77,7 +78,8 @@ NetResult Drain(NetSocket& socket) {
             socket.pending_error = error;
             return NetResult::kOk;
         }
-        socket.error = NetErrorText(error);
+        // On a blocking socket this is the send time-out set at connect.
+        socket.error = error == kWsaETimedOut ? kNetSendTimedOutText : NetErrorText(error);
         return NetResult::kFailed;
     }
     return NetResult::kOk;
@@ -183,6 +185,10 @@ NetSocket* NetConnect(const NetAddress& address, int port, const NetOwner& owner
     ws.setsockopt(handle, SOL_SOCKET, SO_OOBINLINE, reinterpret_cast<const char*>(&on), sizeof on);
     ws.setsockopt(handle, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&off), sizeof off);
     ws.setsockopt(handle, SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char*>(&off), sizeof off);
+    // A blocking send waits while the server's window is full; the bound
+    // lets it fail instead of hanging the worker beyond Cancel's reach.
+    DWORD send_timeout = DWORD(gSendTimeoutMs);
+    ws.setsockopt(handle, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&send_timeout), sizeof send_timeout);
 
     sockaddr_in local = {};
     local.sin_family = AF_INET;
@@ -219,6 +225,10 @@ void NetClose(NetSocket* socket) {
         if (gStarted) Winsock().closesocket(socket->handle);
     }
     delete socket;
+}
+
+void NetSetSendTimeoutForTests(int timeout_ms) {
+    gSendTimeoutMs = timeout_ms > 0 ? timeout_ms : kNetSendTimeoutMs;
 }
 
 NetResult NetWrite(NetSocket* socket, const void* data, size_t length, size_t* queued) {

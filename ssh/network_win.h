@@ -1,6 +1,6 @@
 // The TCP layer under the SSH connection: WinSock loaded by name, host
 // look-up, one blocking IPv4 stream socket per connection, a send queue
-// drained by blocking sends, and the handler the network pump calls when
+// drained by blocking sends bounded in time, and the handler the network pump calls when
 // the socket is readable. One worker uses the layer at a time; the socket
 // set and the WinSock binding are process-wide.
 #pragma once
@@ -66,8 +66,8 @@ void NetLayerStop();
 NetAddress NetLookup(const char* host, std::string* canonical);
 
 // Opens a blocking IPv4 stream socket to `address`:`port` (out-of-band data
-// inline, no Nagle switch-off, no keep-alive, bound to any local address)
-// and adds it to the socket set. Null on failure, with `*error` set to the
+// inline, no Nagle switch-off, no keep-alive, bound to any local address,
+// sends bounded by the send time-out) and adds it to the socket set. Null on failure, with `*error` set to the
 // network error text.
 NetSocket* NetConnect(const NetAddress& address, int port, const NetOwner& owner, const char** error);
 // Removes the socket from the set, closes it and frees the record. Null is
@@ -78,7 +78,9 @@ void NetClose(NetSocket* socket);
 // it until it is empty. `queued` (may be null) receives the bytes still
 // queued. A reset or aborted connection is kept as the pending error and
 // reported at the next read; any other failure is fatal: kFailed, and
-// NetSocketError() gives the text from then on.
+// NetSocketError() gives the text from then on. A send the system has not
+// taken within the send time-out (a server that stopped reading) is fatal
+// with kNetSendTimedOutText.
 NetResult NetWrite(NetSocket* socket, const void* data, size_t length, size_t* queued);
 size_t NetQueued(const NetSocket* socket);
 // The socket can take data again (a send had reported that it would
@@ -101,5 +103,13 @@ NetResult NetWaitReadable(const NetSocket* socket, int timeout_ms);
 NetEvent NetHandleReadable(uintptr_t handle);
 
 constexpr size_t kNetReadSize = 20480;
+
+// How long one blocking send may wait for the server to take data, so that
+// a server that stops reading cannot hold the worker for good.
+constexpr int kNetSendTimeoutMs = 60000;
+constexpr char kNetSendTimedOutText[] = "Network error: Timed out sending data to the server";
+// Tests shorten the time-out; it applies to sockets connected afterwards.
+// Zero or less restores kNetSendTimeoutMs.
+void NetSetSendTimeoutForTests(int timeout_ms);
 
 }  // namespace vorto::ssh

@@ -137,6 +137,7 @@ class SshNetwork : public ::testing::Test {
     }
     void TearDown() override {
         if (peer_.joinable()) peer_.join();
+        NetSetSendTimeoutForTests(0);
         for (NetSocket* socket : sockets_) NetClose(socket);
         if (NetLayerStarted()) Winsock() = saved_;
         NetLayerStop();
@@ -472,6 +473,32 @@ TEST_F(SshNetwork, QueueHoldsWhatWouldBlockAndDrainsWhenWritable) {
     EXPECT_EQ(check.first_mismatch, UINT64_MAX);
     EXPECT_EQ(check.checksum, checksum);
     CloseHandle(start_reading);
+}
+
+TEST_F(SshNetwork, PeerThatStopsReadingFailsTheSendAfterTheTimeout) {
+    Listener listener;
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    peer_ = std::thread([&] {
+        SOCKET peer = listener.Accept();
+        WaitForSingleObject(done, 120000);
+        ::closesocket(peer);
+    });
+    NetSetSendTimeoutForTests(500);
+    Recorder recorder;
+    NetSocket* socket = Connect(listener.port(), recorder);
+    ASSERT_NE(socket, nullptr);
+    // Far more than any socket buffer: without the bound a send never returns.
+    Bytes piece(1u << 20, 'x');
+    NetResult result = NetResult::kOk;
+    for (int i = 0; i < 512 && result == NetResult::kOk; ++i) result = NetWrite(socket, piece.data(), piece.size(), nullptr);
+    EXPECT_EQ(result, NetResult::kFailed);
+    EXPECT_STREQ(NetSocketError(socket), kNetSendTimedOutText);
+    EXPECT_EQ(NetWrite(socket, "a", 1, nullptr), NetResult::kFailed);
+    EXPECT_EQ(NetHandleReadable(NetSocketHandle(socket)), NetEvent::kFailed);
+    EXPECT_EQ(recorder.close_text, kNetSendTimedOutText);
+    SetEvent(done);
+    peer_.join();
+    CloseHandle(done);
 }
 
 TEST_F(SshNetwork, ReadsTakeAtMost20480Bytes) {
