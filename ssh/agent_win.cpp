@@ -16,6 +16,8 @@ constexpr char kAgentWindow[] = "Pageant";  // both class and title
 // Marks a WM_COPYDATA as an agent request.
 constexpr ULONG_PTR kAgentCopyDataId = 0x804e50ba;
 
+unsigned gReplyTimeoutMs = kAgentReplyTimeoutMs;
+
 // A security descriptor naming the current user as owner. The agent trusts
 // a request only from a mapping owned by its own user, and some systems give
 // a mapping made without a descriptor no owner at all. The access list stays
@@ -50,6 +52,10 @@ bool AgentPresent() {
     return FindWindowA(kAgentWindow, kAgentWindow) != nullptr;
 }
 
+void AgentSetReplyTimeoutForTests(unsigned timeout_ms) {
+    gReplyTimeoutMs = timeout_ms ? timeout_ms : kAgentReplyTimeoutMs;
+}
+
 bool AgentQuery(std::span<const uint8_t> request, SecretBytes& reply) {
     crypto::Wipe(reply.bytes.data(), reply.bytes.size());
     reply.bytes.clear();
@@ -79,8 +85,12 @@ bool AgentQuery(std::span<const uint8_t> request, SecretBytes& reply) {
 
     std::memcpy(shared, request.data(), request.size());
     COPYDATASTRUCT copy = {kAgentCopyDataId, DWORD(std::strlen(name) + 1), name};
-    LRESULT answered = SendMessageA(agent, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy));
-    if (answered > 0) {
+    // A hung agent must not hold the worker: past the bound, or once the
+    // system sees its window as hung, the query ends without a reply.
+    DWORD_PTR answered = 0;
+    LRESULT sent = SendMessageTimeoutA(agent, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy), SMTO_ABORTIFHUNG,
+                                       gReplyTimeoutMs, &answered);
+    if (sent && LRESULT(answered) > 0) {
         // The length word is read once: the agent could still change it.
         uint64_t length = uint64_t(crypto::LoadBe32(shared)) + 4;
         if (length <= kAgentMaxMessage) reply.bytes.assign(shared, shared + length);

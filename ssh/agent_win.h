@@ -18,7 +18,12 @@ bool AgentPresent();
 // (length word included) in `reply`; false, with `reply` empty, when there is
 // no agent, the request does not fit the shared memory, the agent declines,
 // or its reply would not fit the shared memory. Blocks the calling thread
-// while the agent works.
+// while the agent works, at most kAgentReplyTimeoutMs: an agent that hangs
+// gives no reply, as an absent one does.
 bool AgentQuery(std::span<const uint8_t> request, SecretBytes& reply);
+
+constexpr unsigned kAgentReplyTimeoutMs = 10000;
+// Tests shorten the wait; zero restores kAgentReplyTimeoutMs.
+void AgentSetReplyTimeoutForTests(unsigned timeout_ms);
 
 }  // namespace vorto::ssh

@@ -3,7 +3,7 @@
 // requests through the named mapping, with the keys of the files named on
 // its command line.
 //
-//   testagent.exe [--parent PID] [--reply-length N] [--keep-mapping] keyfile...
+//   testagent.exe [--parent PID] [--reply-length N] [--keep-mapping] [--hang] keyfile...
 //
 // --parent PID      end when that process ends, so that a test that crashes
 //                   leaves no agent behind for the tests after it.
@@ -12,6 +12,8 @@
 // --keep-mapping    hold the last request's mapping open after answering;
 //                   kMappingCleanMessage then tells whether the client wiped
 //                   it and lets it go.
+// --hang            take every request and never answer it (until the
+//                   parent ends, or a minute at most), like a hung agent.
 //
 // Keys: SSH-2 files in our own text format and SSH-1 files, unencrypted.
 // Requests it answers: SSH-2 identities and signatures, SSH-1 identities
@@ -49,6 +51,8 @@ struct TestAgent {
   uint32_t forged_length = 0;
   bool keep_mapping = false;
   HANDLE kept_mapping = nullptr;
+  bool hang = false;
+  HANDLE parent = nullptr;
 };
 TestAgent gAgent;
 
@@ -167,6 +171,13 @@ bool OwnedByUs(HANDLE mapping) {
 }
 
 LRESULT AnswerCopyData(const COPYDATASTRUCT* copy) {
+  if (gAgent.hang) {
+    if (gAgent.parent)
+      WaitForSingleObject(gAgent.parent, 60000);
+    else
+      Sleep(60000);
+    return 0;
+  }
   if (copy->dwData != kAgentCopyDataId || copy->cbData == 0 || copy->cbData > 64) return 0;
   const char* name = static_cast<const char*>(copy->lpData);
   if (name[copy->cbData - 1] != '\0') return 0;
@@ -250,6 +261,8 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--reply-length") == 0 && i + 1 < argc) {
       gAgent.forge_length = true;
       gAgent.forged_length = uint32_t(std::strtoul(argv[++i], nullptr, 0));
+    } else if (std::strcmp(argv[i], "--hang") == 0) {
+      gAgent.hang = true;
     } else if (std::strcmp(argv[i], "--keep-mapping") == 0) {
       gAgent.keep_mapping = true;
     } else if (!LoadKey(argv[i])) {
@@ -257,6 +270,7 @@ int main(int argc, char** argv) {
     }
   }
 
+  gAgent.parent = parent;
   WNDCLASSA wc = {};
   wc.lpfnWndProc = AgentWndProc;
   wc.hInstance = GetModuleHandleA(nullptr);

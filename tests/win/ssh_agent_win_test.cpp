@@ -271,6 +271,21 @@ TEST_F(AgentClient, MappingNameTakenByAnotherIsNotUsed) {
   EXPECT_FALSE(Query(BuildAgentRequestIdentities).empty());
 }
 
+TEST_F(AgentClient, HungAgentGivesNoReply) {
+  ASSERT_NO_FATAL_FAILURE(StartAgentWithKeys({"--hang"}));
+  AgentSetReplyTimeoutForTests(500);
+  SecretBytes request, reply;
+  BuildAgentRequestIdentities(request);
+  bool answered = AgentQuery(request.bytes, reply);
+  AgentSetReplyTimeoutForTests(0);
+  EXPECT_FALSE(answered);
+  EXPECT_TRUE(reply.bytes.empty());
+
+  // A working agent after it is asked as usual.
+  ASSERT_NO_FATAL_FAILURE(StartAgentWithKeys());
+  EXPECT_FALSE(Query(BuildAgentRequestIdentities).empty());
+}
+
 TEST_F(AgentClient, NoAgentWindowMeansNoReply) {
   EXPECT_FALSE(AgentPresent());
   SecretBytes request, reply;
