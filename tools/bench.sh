@@ -2,7 +2,8 @@
 # Builds and runs the benchmarks and prints their figures: the crypto
 # primitives natively (optimised, no sanitizers) and under Wine, side by
 # side with `openssl speed` measured in the same run, listing, the socket
-# layer's receive throughput, then the program's start-up time under Wine.
+# layer's receive throughput, then the program's start-up time under Wine
+# and the time from a start with /c to the first server listing shown.
 #
 # VORTO_BENCH_NATIVE_DIR and VORTO_BENCH_WIN_DIR choose other build folders
 # (default build/bench and build/win).
@@ -59,4 +60,19 @@ echo "== Transfers under Wine beside curl"
 VORTO_BENCH_WIN_DIR="$win_dir" bash "$ROOT/tools/bench_transfer.sh"
 
 echo "== Start-up under Wine"
-cmake --build "$win_dir" --target bench
+# Then start with /c on a profile for a pyftpdlib peer whose folder holds
+# 17 files, until the server pane shows them; curl lists the same folder
+# in the same run for comparison.
+fpeer="$figures/ftp-peer"
+bash "$ROOT/tests/peers/ftp_peer.sh" start "$fpeer" >/dev/null
+fport="$(cat "$fpeer/ftp.port")"
+mkdir -p "$fpeer/root/first"
+for i in $(seq 1 17); do echo "$i" >"$fpeer/root/first/entry-$i.txt"; done
+curl_ms=$(for _ in 1 2 3 4 5 6 7; do curl -s -o /dev/null -w '%{time_total}\n' "ftp://127.0.0.1:$fport/first/"; done |
+  sort -n | awk '{a[NR]=$1} END {printf "%.1f", 1000 * a[int((NR+1)/2)]}')
+wine "$win_dir/bin/bench_startup.exe" "$win_dir/bin/vorto.exe" "$fport" /first 17 1 </dev/null | tr -d '\r'
+# The same on four connections, without the start-up figures again.
+wine "$win_dir/bin/bench_startup.exe" "$win_dir/bin/vorto.exe" "$fport" /first 17 4 </dev/null | tr -d '\r' |
+  grep "first"
+echo "the same 17-entry listing by curl (connect, login, list): median $curl_ms ms over 7 runs"
+bash "$ROOT/tests/peers/ftp_peer.sh" stop "$fpeer" >/dev/null
