@@ -57,7 +57,6 @@ struct BlockSizer {
     if (size > gCopyBlock) size = gCopyBlock;
   }
 };
-constexpr uint32_t kProgressCopy = 265;  // progress operation of a copy on the server
 bool gFailureBoxes = true;
 
 // Progress is counted here: the library's status callback reports no data

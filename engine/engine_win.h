@@ -50,6 +50,11 @@ constexpr uint32_t kListEverything = 0x40;
 // Rename-or-copy flag.
 constexpr uint32_t kRenameCopies = 0x1;
 
+// Progress operations of a worker slot (string ids of the worker rows).
+constexpr uint32_t kProgressDownload = 260;
+constexpr uint32_t kProgressUpload = 261;
+constexpr uint32_t kProgressCopy = 265;  // a copy on the server: download, then upload
+
 struct SftpSession;  // the SSH layer's session, one per SFTP worker
 
 struct WorkerSlot {

@@ -134,7 +134,7 @@ int CreateFileOp(WorkerSlot& slot) {
 int CopyOnServer(WorkerSlot& slot, const char* from, const char* to) {
   char temp[MAX_PATH];
   if (!GetTempFileNameA(TempFolder()[0] ? TempFolder() : ".", "tmp", 0, temp)) return Fail(slot, "MyFtpCopyFile");
-  slot.progressOperation = 265;
+  slot.progressOperation = kProgressCopy;
   slot.bytesDone = 0;
   slot.lastPercent = -1;
   slot.startTick = GetTickCount();

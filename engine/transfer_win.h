@@ -41,8 +41,6 @@ unsigned __stdcall ExecuteTransferListJob(void* job);
 // first failure (1223 after a cancel).
 int ExecuteTransferList(EngineJob* job);
 
-// Tick count when the running transfer started (for the elapsed time).
-DWORD TransferStartTick();
 // The start tick of the action that just finished, cleared so that it is
 // shown once; 0 when the finished job was not timed.
 DWORD TakeTransferStartTick();

@@ -11,7 +11,6 @@
 
 namespace {
 constexpr UINT kStatusTransfer = 276;
-constexpr UINT kProgressDownload = 260, kProgressUpload = 261;
 
 void SetDownloadTime(WorkerSlot& slot) {
   if (!gCurrent.record.keepDownloadTimes) return;

@@ -276,8 +276,6 @@ std::vector<SelectedItem> Selection(const EngineJob* job) {
 }
 }  // namespace
 
-DWORD TransferStartTick() { return gStartTick; }
-
 DWORD TakeTransferStartTick() {
   DWORD started = gStartTick;
   gStartTick = 0;
